@@ -1,0 +1,200 @@
+#pragma once
+// Records shared between the toolkit's files. Clients never include this.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "toolkit/toolkit.h"
+
+#include "toolkit/object_table.h"
+
+// ---- Gadget kinds and records -----------------------------------------------
+struct GadgetRecord;
+
+// One per kind, filled once at the kind's first creation. The slots stand in
+// the order the generic operations and the window procedure know them by; an
+// empty slot means the generic behaviour applies.
+struct GadgetKind {
+    int32_t kind_code;                                                              // 0
+    int32_t record_size;                                                            // 1: stamp 148
+    LRESULT (*on_message)(GadgetRecord*, HWND parent, UINT message, WPARAM, LPARAM);  // 2
+    void (*on_free)(GadgetRecord*);                                                 // 3
+    int (*get_state)(GadgetRecord*);                                                // 4
+    void (*set_state)(GadgetRecord*, int state);                                    // 5
+    std::string (*get_text)(GadgetRecord*);                                         // 6
+    void (*set_text)(GadgetRecord*, const char* text);                              // 7
+    int (*add_item)(GadgetRecord*, int position, const char* text, intptr_t);       // 8
+    int (*add_item_ex)(GadgetRecord*, int position, const char* text, intptr_t, intptr_t);  // 9
+    void (*remove_item)(GadgetRecord*, int line);                                   // 10
+    void (*clear_items)(GadgetRecord*);                                             // 11
+    void (*resize)(GadgetRecord*, int x, int y, int width, int height);             // 12
+    int (*count_items)(GadgetRecord*);                                              // 13
+    void* unused_14_15[2];
+    std::string (*get_item_text)(GadgetRecord*, int line, intptr_t ignored);        // 16
+    void (*set_item_text)(GadgetRecord*, int line, const char* text, intptr_t ignored);  // 17
+    void* unused_18;
+    int (*get_x)(GadgetRecord*);                                                    // 19
+    int (*get_y)(GadgetRecord*);                                                    // 20
+    int (*get_width)(GadgetRecord*);                                                // 21
+    int (*get_height)(GadgetRecord*);                                               // 22
+    void* unused_23_25[3];
+    int (*get_attribute)(GadgetRecord*, int attribute);                             // 26
+    void (*set_attribute)(GadgetRecord*, int attribute, int value);                 // 27
+    void* unused_28_29[2];
+    void (*set_colour)(GadgetRecord*, int which, int32_t colour);                   // 30
+    int32_t (*get_colour)(GadgetRecord*, int which);                                // 31
+    void* unused_32_36[5];
+};
+inline constexpr int32_t GADGET_KIND_STAMP = 148;
+static_assert(sizeof(GadgetKind) == 2 * sizeof(int32_t) + 35 * sizeof(void*), "37 slots");
+
+struct GadgetRecord {
+    HWND handle;            // non-zero while the gadget lives
+    GadgetKind* kind;
+    WNDPROC previous_proc;  // every message goes on to it
+    union {
+        struct {  // label and input
+            int32_t back_colour;
+            int32_t front_colour;
+            HBRUSH back_brush;
+        } paint;
+        struct {  // editor
+            int32_t line_state;
+            int32_t back_colour;
+            int32_t front_colour;
+        } editor;
+    };
+};
+
+struct GadgetContext {
+    HWND parent;
+    HFONT default_font;
+    HWND tooltip_window;
+};
+
+// A kind's creation, shared by all kinds: fills the kind once, creates the
+// control with id -1, takes the slot only after the control exists, runs the
+// kind's set-up and registers the gadget.
+struct GadgetCreation {
+    int number;
+    GadgetKind* kind;
+    bool* kind_ready;
+    void (*fill_kind)(GadgetKind*);
+    DWORD ex_style;
+    const char* class_name;
+    const char* text;  // nullptr: no window text
+    DWORD style;
+    int x, y, width, height;
+    void (*set_up)(GadgetRecord*, HWND control);  // may be nullptr
+};
+intptr_t create_gadget(const GadgetCreation& creation);
+intptr_t register_gadget(int number, GadgetRecord* record, HWND control, GadgetKind* kind);
+GadgetRecord* find_gadget(int number);
+int free_gadget(int number);
+LRESULT CALLBACK gadget_proc(HWND control, UINT message, WPARAM wparam, LPARAM lparam);
+LRESULT CALLBACK input_proc(HWND control, UINT message, WPARAM wparam, LPARAM lparam);
+LRESULT CALLBACK frame_proc(HWND control, UINT message, WPARAM wparam, LPARAM lparam);
+LRESULT CALLBACK editor_proc(HWND control, UINT message, WPARAM wparam, LPARAM lparam);
+HWND owner_window(HWND control);
+void default_resize(GadgetRecord* record, int x, int y, int width, int height);
+
+// Kind tables (each kind file fills its own slots).
+void fill_button_kind(GadgetKind* kind);
+void fill_label_kind(GadgetKind* kind);
+void fill_input_kind(GadgetKind* kind);
+void fill_frame_kind(GadgetKind* kind);
+void fill_editor_kind(GadgetKind* kind);
+
+// ---- Windows and events --------------------------------------------------------
+using ShortcutEntry = ACCEL;  // flags, key, command: 6 bytes
+static_assert(sizeof(ShortcutEntry) == 6, "platform accelerator entry");
+
+using MessageHook = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
+using EraseHook = LRESULT (*)(HDC, HWND);
+
+struct WindowRecord {
+    HWND handle;
+    int shortcut_count;
+    ShortcutEntry* shortcuts;
+    HACCEL shortcut_table;
+    MessageHook message_hook;
+    int32_t fill_colour;
+    HBRUSH fill_brush;
+    HWND mdi_client;
+    EraseHook erase_hook;
+};
+
+struct QueuedEvent {
+    QueuedEvent* next;
+    int code;
+    int window;
+};
+
+struct EventRecord {
+    int gadget;
+    int window;
+    int type;
+    int pending;
+    WPARAM last_wparam;
+    LPARAM last_lparam;
+    QueuedEvent* queue_head;
+    QueuedEvent* queue_tail;
+    MessageHook global_hook;
+    void* attached;  // its sixth pointer-sized word may reference a further heap block
+};
+
+LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+LRESULT translate_window_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+LRESULT forward_to_gadget(HWND control, HWND parent, UINT message, WPARAM wparam, LPARAM lparam);
+HACCEL shortcut_table_for(HWND window);
+WindowRecord* find_window_record(int number);
+
+// ---- Keyboard focus and sizing -------------------------------------------------
+struct SizingState {
+    int active;
+    int restore_cursor;
+    POINT saved_cursor;
+    RECT rect;
+    int edge;
+    MINMAXINFO limits;
+};
+void cycle_focus(bool backward);
+LRESULT sizing_filter(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+void apply_pointer(int x, int y);
+void move_to_rect(HWND hwnd);
+void step_pointer(HWND hwnd, int x, int y);
+void place_cursor(int shape, int x, int y);
+
+// ---- Fonts, brushes, tooltips ----------------------------------------------------
+struct BrushEntry {
+    COLORREF colour;
+    HBRUSH brush;
+    int use_count;
+};
+void add_tool(HWND control, const char* text);
+LRESULT CALLBACK tooltip_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+
+// ---- Toolkit-wide state ----------------------------------------------------------
+struct ToolkitState {
+    HINSTANCE module;
+    HANDLE general_heap;
+    bool general_heap_private;  // false when the process heap stands in
+    HANDLE record_heap;
+    CRITICAL_SECTION lock;      // guards the brush cache only
+    bool lock_ready;
+    HFONT default_gui_font;
+    ObjectTable* fonts;
+    ObjectTable* windows;
+    ObjectTable* gadgets;
+    GadgetContext* gadget_context;  // made by make_thread_record
+    EventRecord* events;            // made by make_thread_record
+    SizingState* sizing;            // made by make_thread_record
+    RecordList brushes;
+    HICON window_icon;
+    HCURSOR arrow_cursor;
+};
+extern ToolkitState toolkit;
+
+GadgetContext* gadget_context();
+EventRecord* event_record();
+

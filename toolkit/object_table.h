@@ -1,0 +1,70 @@
+#pragma once
+// Numbered object tables, lists of anonymous records and per-thread records.
+// Platform-free: memory comes from the heap functions declared at the end,
+// which the toolkit's start-up provides.
+#include <cstddef>
+#include <cstdint>
+
+// ---- Lists of anonymous records ---------------------------------------------
+// Each record is allocated zero-filled from the record heap behind this header;
+// the list head is the newest record.
+struct RecordNode {
+    RecordNode* older;
+    RecordNode* newer;
+    int identity;  // the number an object table hands out for this record
+    int reserved;
+    // the record proper follows
+};
+struct RecordList {
+    RecordNode* head;
+};
+
+void* record_list_add(RecordList* list, size_t record_size);
+void record_list_remove(RecordList* list, void* record);
+RecordNode* record_node_of(void* record);
+void* record_of(RecordNode* node);
+
+// ---- Numbered object tables ---------------------------------------------------
+// A slot is occupied while the first pointer-sized word of its record is not 0.
+// Anonymous identities count down from ANONYMOUS_IDENTITY_FIRST, so they never
+// collide with array indices, with -1 or with the menu-source control ID.
+inline constexpr int ANONYMOUS_IDENTITY_FIRST = -65536;
+
+using FreeHandler = int (*)(int number);
+
+struct ObjectTable {
+    size_t record_size;
+    int growth_step;
+    int capacity;
+    RecordList anonymous;
+    FreeHandler free_handler;
+    int enumeration_index;
+    RecordNode* enumeration_cursor;
+    unsigned char* array;
+};
+
+// nullptr when memory cannot be had.
+ObjectTable* objects_create(size_t record_size, int growth_step, FreeHandler free_handler);
+// -1: a new anonymous record. 0 or more: the slot, grown into and emptied by the
+// free handler. nullptr for other negative numbers and when growth fails.
+void* objects_slot(ObjectTable* table, int number);
+void* objects_find(ObjectTable* table, int number);
+void objects_release(ObjectTable* table, int number);
+void objects_rewind(ObjectTable* table);
+void* objects_next(ObjectTable* table, int* out_number);
+// The number under which a record of the table is known (its identity when
+// anonymous); -1 when the record is not the table's.
+int objects_number_of(ObjectTable* table, const void* record);
+
+// ---- Per-thread records (one thread: one process-wide record) ----------------
+void* make_thread_record(size_t size, void (*initialiser)(void* record));
+void* thread_record(void* record);
+
+// ---- Memory, provided by the toolkit's start-up ------------------------------
+// Zero-filled blocks from the general heap; general_realloc zero-fills growth.
+void* general_alloc(size_t size);
+void* general_realloc(void* block, size_t size);
+void general_free(void* block);
+// Zero-filled blocks from the record heap (RecordList records only).
+void* record_heap_alloc(size_t size);
+void record_heap_free(void* block);

@@ -1,0 +1,156 @@
+#pragma once
+// The window toolkit's public face: numbered windows, gadgets and fonts, one
+// stream of events, and the constants a client needs to speak to them.
+//
+// Objects are addressed by numbers from 0 up that the client chooses; -1 asks
+// for an anonymous object, addressed afterwards by the identity the creating
+// call returns. An operation on a number that names no live object does
+// nothing and returns 0 (a text read yields "").
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+// ---- Sentinels shared by the toolkit's message handling --------------------
+// A handler declines a message with NOT_HANDLED so the platform default runs.
+inline constexpr LRESULT NOT_HANDLED = static_cast<int32_t>(0xD0D0D0D1u);
+// A hook returns HOOK_CONTINUE to let the toolkit's own handling go on.
+inline constexpr LRESULT HOOK_CONTINUE = static_cast<int32_t>(0xE0E0E0E1u);
+// As a gadget position or size: keep the current value. As a window position:
+// let the platform choose.
+inline constexpr int KEEP_VALUE = -65535;
+
+// ---- Event codes ------------------------------------------------------------
+inline constexpr int EVENT_NONE = 0;
+inline constexpr int EVENT_MOVE = 3;
+inline constexpr int EVENT_SIZE = 5;
+inline constexpr int EVENT_REPAINT = 15;
+inline constexpr int EVENT_CLOSE = 16;
+inline constexpr int EVENT_GADGET = 13100;
+inline constexpr int EVENT_MENU = 13101;
+inline constexpr int EVENT_OBJECT_CLICK = 13102;
+inline constexpr int EVENT_ACTIVATE = 13104;
+inline constexpr int EVENT_WINDOW_DATA = 13105;
+inline constexpr int EVENT_GADGET_DATA = 13106;
+
+// Event types posted by input gadgets on focus changes.
+inline constexpr int TYPE_FOCUS_GAINED = 14000;
+inline constexpr int TYPE_FOCUS_LOST = 14001;
+
+// ---- Private messages of toolkit windows -----------------------------------
+inline constexpr UINT MSG_OBJECT_CLICK = 12501;
+inline constexpr UINT MSG_OBJECT_CLICK_RELAY = 12502;
+inline constexpr UINT MSG_GADGET_EVENT = 13103;
+inline constexpr UINT MSG_WINDOW_DATA = 13105;
+inline constexpr UINT MSG_GADGET_DATA = 13106;
+inline constexpr UINT MSG_GADGET_REQUEST = 13120;
+
+// Shortcut commands the toolkit reserves for Tab and Shift+Tab.
+inline constexpr int CMD_FOCUS_NEXT = 1212;
+inline constexpr int CMD_FOCUS_PREV = 1213;
+// A control with this ID reports its commands as menu events.
+inline constexpr int MENU_SOURCE_ID = -10000;
+
+// ---- Window flags (open_window); other bits are the platform's style bits ---
+inline constexpr uint32_t WINDOW_CENTRE_SCREEN = 0x1;
+inline constexpr uint32_t WINDOW_CENTRE_OWNER = 0x2;
+inline constexpr uint32_t WINDOW_HIDDEN = 0x10000000;
+inline constexpr uint32_t WINDOW_MAXIMISED = 0x01000000;
+inline constexpr uint32_t WINDOW_MINIMISED = 0x20000000;
+
+// ---- Shortcut key words (add_shortcut): bits 0-15 the virtual-key code ------
+inline constexpr uint32_t SHORTCUT_SHIFT = 0x10000;
+inline constexpr uint32_t SHORTCUT_CONTROL = 0x20000;
+inline constexpr uint32_t SHORTCUT_ALT = 0x40000;
+
+// ---- Font flags (load_font) -------------------------------------------------
+inline constexpr uint32_t FONT_UNDERLINE = 0x4;
+inline constexpr uint32_t FONT_STRIKEOUT = 0x8;
+inline constexpr uint32_t FONT_HIGH_QUALITY = 0x10;
+inline constexpr uint32_t FONT_BOLD = 0x100;
+inline constexpr uint32_t FONT_ITALIC = 0x200;
+
+// ---- Gadget flags and selectors ---------------------------------------------
+inline constexpr uint32_t LABEL_BORDER = 0x20000;
+inline constexpr uint32_t INPUT_NO_BORDER = 0x20000;
+inline constexpr int COLOUR_FRONT = 1;
+inline constexpr int COLOUR_BACK = 2;
+inline constexpr int ATTRIBUTE_READ_ONLY = 2048;
+
+inline constexpr int KIND_BUTTON = 1;
+inline constexpr int KIND_INPUT = 2;
+inline constexpr int KIND_LABEL = 3;
+inline constexpr int KIND_FRAME = 7;
+inline constexpr int KIND_EDITOR = 22;
+
+// The font handle that stands for the toolkit default font (the platform's
+// default GUI font) in set_gadget_font.
+inline const HFONT DEFAULT_GADGET_FONT = reinterpret_cast<HFONT>(static_cast<intptr_t>(-1));
+
+// ---- Start-up, in the order a client calls it -------------------------------
+HINSTANCE store_module_handle();  // GetModuleHandleA(nullptr), kept for the toolkit
+HINSTANCE module_handle();
+// The general heap (initial 4096 bytes, growable) for tables and records. Falls
+// back to the process heap when a private heap cannot be made; returns false then.
+bool create_general_heap();
+HANDLE general_heap();
+void destroy_general_heap();
+void init_record_heap();
+void init_fonts();
+void init_windows();
+void init_gadgets();
+
+// ---- Windows and events ------------------------------------------------------
+// Returns the window's platform handle (for number -1: the new anonymous
+// window's number), 0 on failure. width and height are the client area.
+intptr_t open_window(int number, int x, int y, int width, int height, const char* title,
+                     uint32_t flags, HWND owner = nullptr);
+HWND window_handle(int number);
+void close_window(int number);
+void close_all_windows();
+HACCEL add_shortcut(int number, uint32_t key_word, int event_number);
+// -1 blocks; 0 polls; a positive value waits at most that many milliseconds.
+int wait_event(int timeout = -1);
+int event_window();
+int event_gadget();
+int event_type();
+void flush_messages();
+void queue_event(int code, int window);
+// The parent of gadgets created next; returns the handle unchanged.
+HWND use_gadget_list(HWND window);
+
+// ---- Gadgets -----------------------------------------------------------------
+// Creators return the control's handle (for number -1 the anonymous identity),
+// or 0 when the platform refuses the control.
+intptr_t create_button(int number, int x, int y, int width, int height, const char* text, uint32_t flags);
+intptr_t create_label(int number, int x, int y, int width, int height, const char* text, uint32_t flags = 0);
+intptr_t create_input(int number, int x, int y, int width, int height, const char* text, uint32_t flags);
+intptr_t create_frame(int number, int x, int y, int width, int height, const char* text, int frame_type = 0);
+intptr_t create_editor(int number, int x, int y, int width, int height, uint32_t flags);
+
+HWND gadget_handle(int number);
+int set_gadget_text(int number, const char* text);
+std::string get_gadget_text(int number);
+int add_gadget_item(int number, int position, const char* text);
+LRESULT set_gadget_font(int number, HFONT font);
+int set_gadget_colour(int number, int which, int32_t colour);
+int32_t get_gadget_colour(int number, int which);
+int get_gadget_state(int number);
+int set_gadget_state(int number, int state);
+int remove_gadget_item(int number, int line);
+int clear_gadget_items(int number);
+int resize_gadget(int number, int x, int y, int width, int height);
+int count_gadget_items(int number);
+std::string get_gadget_item_text(int number, int line);
+int set_gadget_item_text(int number, int line, const char* text);
+int get_gadget_attribute(int number, int attribute);
+int set_gadget_attribute(int number, int attribute, int value);
+
+// ---- Fonts, brushes, tooltips ------------------------------------------------
+// Returns the font handle (for number -1 the anonymous identity), 0 on failure.
+intptr_t load_font(int number, const char* face, int points, uint32_t flags = 0);
+int free_font(int number);
+void free_all_fonts();
+HBRUSH brush_acquire(COLORREF colour);
+void brush_release(HBRUSH brush);
+int set_gadget_tooltip(int number, const char* text);

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# The whole test suite: installs what is missing, builds both Windows
+# architectures (and the native sanitizer build of the platform-free core),
+# runs every test under Wine with one display and one wineserver, and prints
+# one summary line per build and a closing total.
+set -uo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+
+bash tools/setup.sh || exit 1
+
+presets=(i686 x86_64)
+[ -f tests/native/CMakeLists.txt ] && presets+=(native)
+
+for preset in "${presets[@]}"; do
+  echo "== build $preset"
+  cmake --preset "$preset" >/dev/null || exit 1
+  cmake --build --preset "$preset" -j "$(nproc)" || exit 1
+done
+
+source tools/wine-env.sh
+wine_env_up
+trap wine_env_down EXIT
+
+passed=0
+failed=0
+for preset in "${presets[@]}"; do
+  echo "== test $preset"
+  log=$(mktemp)
+  ctest --preset "$preset" -j 1 2>&1 | tee "$log"
+  line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n1)
+  total=$(echo "$line" | sed -E 's/.* out of ([0-9]+).*/\1/')
+  bad=$(echo "$line" | sed -E 's/.* ([0-9]+) tests failed.*/\1/')
+  if [ -z "$line" ]; then total=0; bad=1; fi
+  passed=$((passed + total - bad))
+  failed=$((failed + bad))
+  rm -f "$log"
+done
+
+echo
+echo "Test programs over all builds (${presets[*]}):"
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,57 @@
+# Sourced by the other scripts: a private Wine prefix, quiet Wine, a display
+# (a private Xvfb when none is set) and one persistent wineserver.
+#   TAVEK_WINEPREFIX  overrides the prefix folder (default: build/wineprefix)
+# Functions: wine_env_up (start what is missing, remember what we started),
+#            wine_env_down (stop only what wine_env_up started).
+
+tavek_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX=${TAVEK_WINEPREFIX:-$tavek_root/build/wineprefix}
+export WINEARCH=win64
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+tavek_started_xvfb=""
+tavek_started_server=""
+
+wine_env_up() {
+  if [ -z "${DISPLAY:-}" ]; then
+    local fd_file
+    fd_file=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
+    tavek_started_xvfb=$!
+    local i
+    for i in $(seq 1 100); do
+      [ -s "$fd_file" ] && break
+      sleep 0.05
+    done
+    export DISPLAY=":$(head -n1 "$fd_file")"
+    rm -f "$fd_file"
+  fi
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  if [ ! -f "$WINEPREFIX/.tavek-ready" ]; then
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+    # Full-window dragging on, so that the toolkit's own sizing loop runs.
+    wine reg add 'HKCU\Control Panel\Desktop' /v DragFullWindows /t REG_SZ /d 1 /f >/dev/null 2>&1 || true
+    wineserver -w
+    touch "$WINEPREFIX/.tavek-ready"
+  fi
+  # One persistent wineserver for the whole run: every test program then starts
+  # in a fraction of the time a cold server needs.
+  if [ -z "${TAVEK_SERVER_UP:-}" ]; then
+    wineserver -p >/dev/null 2>&1 || true
+    tavek_started_server=1
+    export TAVEK_SERVER_UP=1
+  fi
+}
+
+wine_env_down() {
+  if [ -n "$tavek_started_server" ]; then
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+    unset TAVEK_SERVER_UP
+  fi
+  if [ -n "$tavek_started_xvfb" ]; then
+    kill "$tavek_started_xvfb" 2>/dev/null || true
+    wait "$tavek_started_xvfb" 2>/dev/null || true
+  fi
+}
