@@ -1,0 +1,19 @@
+// The entry point: start-up, the main loop and shut-down with exit code 0.
+#include <windows.h>
+
+#include "game/app.h"
+
+namespace {
+
+[[noreturn]] void shut_down(UINT exit_code) {
+    release_all();
+    ExitProcess(exit_code);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    if (!start_up()) shut_down(1);
+    main_loop();
+    shut_down(0);
+}

@@ -1,0 +1,264 @@
+// The game's window built in this process, as start-up builds it, and the main
+// loop driven through the real message path.
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "game/app.h"
+#include "game/game_state.h"
+#include "game/main_window.h"
+#include "toolkit/internal.h"
+
+namespace {
+
+class MainWindow : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static bool started = false;
+        if (!started) {
+            ASSERT_TRUE(start_up());
+            started = true;
+        }
+    }
+    static HWND main() { return window_handle(WINDOW_MAIN); }
+    static HWND control(int gadget) { return gadget_handle(gadget); }
+
+    // Runs loop passes until no message is waiting; returns how many ran.
+    static int run_until_idle(int limit = 5000) {
+        int passes = 0;
+        while (passes < limit) {
+            if (!main_loop_pass(0) || game.current_event == EVENT_NONE) break;
+            ++passes;
+        }
+        return passes;
+    }
+
+    static void type_into_guess(const std::string& text) {
+        for (char c : text) PostMessageA(control(GADGET_GUESS), WM_CHAR, static_cast<WPARAM>(c), 1);
+        run_until_idle();
+    }
+
+    // Enter as the player presses it: a key-down in the focused guess field,
+    // turned into the shortcut by the loop's translation.
+    static void press_enter() {
+        SetForegroundWindow(main());
+        SetFocus(control(GADGET_GUESS));
+        run_until_idle();
+        PostMessageA(control(GADGET_GUESS), WM_KEYDOWN, VK_RETURN, 1);
+        run_until_idle();
+    }
+
+    static std::vector<std::string> display_lines() {
+        std::vector<std::string> lines;
+        for (int i = 0, n = count_gadget_items(GADGET_DISPLAY); i < n; ++i)
+            lines.push_back(get_gadget_item_text(GADGET_DISPLAY, i));
+        while (!lines.empty() && lines.back().empty()) lines.pop_back();
+        return lines;
+    }
+
+    void SetUp() override {
+        // Each test starts a fresh game with a known PIN and an empty screen.
+        set_gadget_text(GADGET_GUESS, "");
+        set_gadget_text(GADGET_DISPLAY, "");
+        set_gadget_text(GADGET_MESSAGE, "");
+        set_gadget_text(GADGET_STRIKES, " 0");
+        set_gadget_text(GADGET_BALLS, " 0");
+        run_until_idle();
+        game.secret_pin = "1234";
+        game.guess.clear();
+        game.strikes = game.balls = 0;
+        game.about_shown = game.display_clear_pending = 0;
+    }
+};
+
+struct Expected {
+    int number;
+    const char* class_prefix;
+    int x, y, width, height;
+    const char* text;
+    DWORD style_bits;  // must all be set
+    int font;          // 0: the toolkit default font
+};
+
+TEST_F(MainWindow, GadgetsStandWhereAndAsTheLayoutSays) {
+    const Expected rows[] = {
+        {GADGET_OK, "Button", 110, 140, 50, 30, "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 0},
+        {GADGET_PROMPT, "Static", 70, 30, 140, 50, "Enter 4 Digit  PIN", SS_CENTER, FONT_PROMPT},
+        {GADGET_GUESS, "Edit", 90, 90, 90, 40, "", ES_NUMBER | WS_TABSTOP, FONT_DIGITS},
+        {GADGET_FRAME, "Button", 30, 20, 220, 240, "", BS_GROUPBOX, 0},
+        {GADGET_STRIKES, "Edit", 70, 210, 50, 40, " 0", ES_READONLY, FONT_DIGITS},
+        {GADGET_BALLS, "Edit", 160, 210, 50, 40, " 0", ES_READONLY, FONT_DIGITS},
+        {GADGET_STRIKES_LABEL, "Static", 70, 190, 60, 20, "Strikes", 0, FONT_LABEL},
+        {GADGET_BALLS_LABEL, "Static", 160, 190, 50, 20, "Balls", SS_CENTER, FONT_LABEL},
+        {GADGET_MESSAGE, "Static", 350, 230, 190, 40, "", SS_CENTER, FONT_LABEL},
+        {GADGET_DISPLAY, "RichEdit", 270, 30, 358, 185, "", ES_READONLY | ES_MULTILINE, FONT_DISPLAY},
+        {GADGET_ABOUT, "Button", 550, 230, 80, 40, "About", BS_DEFPUSHBUTTON, FONT_BUTTON},
+    };
+    std::vector<int> order;
+    for (HWND child = GetWindow(main(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        order.push_back(static_cast<int>(GetWindowLongPtrA(child, GWLP_ID)));
+    EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 10, 9, 11})) << "creation order";
+
+    for (const Expected& row : rows) {
+        SCOPED_TRACE(row.number);
+        HWND h = control(row.number);
+        ASSERT_NE(h, nullptr);
+        char cls[64] = {};
+        GetClassNameA(h, cls, sizeof cls);
+        EXPECT_EQ(std::string(cls).rfind(row.class_prefix, 0), 0u) << cls;
+        RECT r;
+        GetWindowRect(h, &r);
+        MapWindowPoints(HWND_DESKTOP, main(), reinterpret_cast<POINT*>(&r), 2);
+        EXPECT_EQ(r.left, row.x);
+        EXPECT_EQ(r.top, row.y);
+        EXPECT_EQ(r.right - r.left, row.width);
+        EXPECT_EQ(r.bottom - r.top, row.height);
+        EXPECT_EQ(get_gadget_text(row.number), row.text);
+        const DWORD style = static_cast<DWORD>(GetWindowLongA(h, GWL_STYLE));
+        EXPECT_EQ(style & row.style_bits, row.style_bits);
+        const HFONT font = reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0));
+        EXPECT_EQ(font, row.font ? game.font_handles[row.font - 1] : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
+    }
+    // "Strikes" alone is left-aligned.
+    EXPECT_EQ(GetWindowLongA(control(GADGET_STRIKES_LABEL), GWL_STYLE) & SS_TYPEMASK, SS_LEFT);
+}
+
+TEST_F(MainWindow, WindowTitleStyleAndPlace) {
+    char title[64] = {};
+    GetWindowTextA(main(), title, sizeof title);
+    EXPECT_STREQ(title, "Tavek PIN Program Ver. 0.11");
+    const DWORD style = static_cast<DWORD>(GetWindowLongA(main(), GWL_STYLE));
+    EXPECT_EQ(style & 0xCC0000u, 0xCC0000u);
+    EXPECT_EQ(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0u);
+    RECT client, outer;
+    GetClientRect(main(), &client);
+    GetWindowRect(main(), &outer);
+    EXPECT_EQ(client.right, 660);
+    EXPECT_EQ(client.bottom, 300);
+    EXPECT_EQ(outer.left, 216);
+    EXPECT_EQ(outer.top, 0);
+}
+
+TEST_F(MainWindow, CountFieldsCarryTheirTooltips) {
+    HWND tips = gadget_context()->tooltip_window;
+    ASSERT_NE(tips, nullptr);
+    EXPECT_EQ(SendMessageA(tips, TTM_GETTOOLCOUNT, 0, 0), 2);
+    const struct {
+        int gadget;
+        const char* text;
+    } rows[] = {{GADGET_STRIKES, "Max. Stikes Counted is 9 - Watch for Hint"}, {GADGET_BALLS, "Max. Balls Counted is 99"}};
+    for (const auto& row : rows) {
+        char text[128] = {};
+        TTTOOLINFOA info{};
+        info.cbSize = TTTOOLINFOA_V1_SIZE;
+        info.hwnd = main();
+        info.uId = reinterpret_cast<UINT_PTR>(control(row.gadget));
+        info.lpszText = text;
+        SendMessageA(tips, TTM_GETTEXTA, 0, reinterpret_cast<LPARAM>(&info));
+        EXPECT_STREQ(text, row.text);
+    }
+}
+
+TEST_F(MainWindow, AboutTextHasSevenLinesInShape) {
+    std::vector<std::string> lines;
+    std::string text = game.about_text;
+    for (size_t start = 0;;) {
+        const size_t end = text.find("\r\n", start);
+        lines.push_back(text.substr(start, end - start));
+        if (end == std::string::npos) break;
+        start = end + 2;
+    }
+    ASSERT_EQ(lines.size(), 7u);
+    EXPECT_EQ(lines[5], "");
+    EXPECT_EQ(lines[6], " Instructions: Have Fun With It");
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].empty()) continue;
+        SCOPED_TRACE(i);
+        EXPECT_LE(lines[i].size(), 37u);
+        EXPECT_EQ(lines[i][0], ' ');
+        EXPECT_NE(lines[i][1], ' ');
+    }
+}
+
+TEST_F(MainWindow, EnterIsBoundBesideTabAndShiftTab) {
+    ACCEL entries[8] = {};
+    const int count = CopyAcceleratorTableA(find_window_record(WINDOW_MAIN)->shortcut_table, entries, 8);
+    ASSERT_EQ(count, 3);
+    EXPECT_EQ(entries[2].key, VK_RETURN);
+    EXPECT_EQ(entries[2].cmd, SHORTCUT_ENTER);
+    EXPECT_EQ(entries[2].fVirt & (FSHIFT | FCONTROL | FALT), 0);
+}
+
+TEST_F(MainWindow, TypedDigitsAndEnterJudgeAMissThroughTheLoop) {
+    type_into_guess("5678");
+    EXPECT_EQ(game.guess, "5678");
+    press_enter();
+    EXPECT_EQ(get_gadget_text(GADGET_GUESS), "");
+    EXPECT_EQ(get_gadget_text(GADGET_STRIKES), " 1");
+    EXPECT_EQ(get_gadget_text(GADGET_MESSAGE), "YOU CHOSE POORLY");
+    EXPECT_EQ(display_lines(), (std::vector<std::string>{"* Strike: 5678 has no correct digits"}));
+    // The last field write named the count field, so the message survives the next events.
+    run_until_idle();
+    EXPECT_EQ(get_gadget_text(GADGET_MESSAGE), "YOU CHOSE POORLY");
+}
+
+TEST_F(MainWindow, ShortGuessIsNotJudgedByEnterOrOk) {
+    type_into_guess("123");
+    press_enter();
+    SendMessageA(control(GADGET_OK), BM_CLICK, 0, 0);
+    run_until_idle();
+    EXPECT_EQ(get_gadget_text(GADGET_GUESS), "123");
+    EXPECT_EQ(get_gadget_text(GADGET_STRIKES), " 0");
+    EXPECT_EQ(get_gadget_text(GADGET_BALLS), " 0");
+    EXPECT_EQ(get_gadget_text(GADGET_MESSAGE), "");
+    EXPECT_EQ(count_gadget_items(GADGET_DISPLAY), 0);
+}
+
+TEST_F(MainWindow, OkClickJudgesOnceAndWinShowsAJoke) {
+    type_into_guess("001234");  // six digits: the last four count
+    SendMessageA(control(GADGET_OK), BM_CLICK, 0, 0);
+    run_until_idle();
+    EXPECT_EQ(get_gadget_text(GADGET_MESSAGE), "Enter Another PIN");
+    EXPECT_EQ(get_gadget_text(GADGET_STRIKES), " 0");
+    EXPECT_EQ(get_gadget_text(GADGET_BALLS), " 0");
+    EXPECT_EQ(game.display_clear_pending, 1);
+    EXPECT_EQ(get_gadget_text(GADGET_DISPLAY).substr(0, 1), " ");
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(control(GADGET_DISPLAY), WM_GETFONT, 0, 0)),
+              game.font_handles[FONT_DISPLAY - 1]);
+    // The guess field's next event empties the display.
+    SetFocus(control(GADGET_GUESS));
+    run_until_idle();
+    EXPECT_EQ(get_gadget_text(GADGET_DISPLAY), "");
+}
+
+TEST_F(MainWindow, AboutStaysUntilTheGuessFieldIsUsedAndTheLoopThenIdles) {
+    SendMessageA(control(GADGET_ABOUT), BM_CLICK, 0, 0);
+    run_until_idle();
+    EXPECT_EQ(game.about_shown, 1);
+    EXPECT_EQ(count_gadget_items(GADGET_DISPLAY), 7);
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(control(GADGET_DISPLAY), WM_GETFONT, 0, 0)),
+              game.font_handles[FONT_ABOUT - 1]);
+    // Mouse movement over the window leaves the About text in place.
+    PostMessageA(main(), WM_MOUSEMOVE, 0, MAKELPARAM(300, 100));
+    run_until_idle();
+    EXPECT_EQ(count_gadget_items(GADGET_DISPLAY), 7);
+    // A quiet window raises no further events: the loop sleeps in wait_event.
+    EXPECT_LT(run_until_idle(), 5) << "the loop keeps waking itself";
+    type_into_guess("9");
+    EXPECT_EQ(count_gadget_items(GADGET_DISPLAY), 0);
+    EXPECT_EQ(game.about_shown, 0);
+}
+
+TEST_F(MainWindow, QuietAfterAGuessFieldEventAndAfterAWin) {
+    type_into_guess("1");
+    EXPECT_LT(run_until_idle(), 5) << "the loop keeps waking itself after a guess-field event";
+    type_into_guess("234");
+    press_enter();  // a win
+    EXPECT_EQ(get_gadget_text(GADGET_MESSAGE), "Enter Another PIN");
+    EXPECT_LT(run_until_idle(), 5) << "the loop keeps waking itself after a win";
+}
+
+}  // namespace

@@ -1,0 +1,263 @@
+#!/usr/bin/env python3
+"""Plays the real tavek-pin.exe as a person would: X input through xdotool
+(clicks, typing, Enter, Tab, Alt+F4) and the screen read back from outside by
+the probe program. Needs DISPLAY and the Wine environment (tools/with-wine-env.sh).
+
+    play_test.py GAME_EXE PROBE_EXE [unittest arguments]
+"""
+import os
+import re
+import subprocess
+import sys
+import time
+import unittest
+
+GAME = PROBE = None
+TITLE = "Tavek PIN Program Ver. 0.11"
+OK, PROMPT, GUESS, FRAME, STRIKES, BALLS = 0, 1, 2, 3, 4, 5
+STRIKES_LABEL, BALLS_LABEL, DISPLAY, MESSAGE, ABOUT = 6, 7, 9, 10, 11
+FIELD = re.compile(r"(\w+)=(\S*)")
+
+
+def unescape(text):
+    return re.sub(r"\\(x[0-9a-f]{2}|.)",
+                  lambda m: {"r": "\r", "n": "\n", "t": "\t", "\\": "\\"}.get(m.group(1), None)
+                  or chr(int(m.group(1)[1:], 16)), text)
+
+
+def parse(output):
+    state = {"window": None, "controls": {}}
+    for line in output.splitlines():
+        head, _, text = line.partition(" text=")
+        fields = dict(FIELD.findall(head))
+        for key, value in fields.items():
+            if re.fullmatch(r"-?\d+", value):
+                fields[key] = int(value)
+        fields["text"] = unescape(text)
+        if line.startswith("window "):
+            state["window"] = fields
+        elif line.startswith("control "):
+            state["controls"][fields["id"]] = fields
+    return state
+
+
+def lines_of(text):
+    """The display's lines; the rich-text control may end lines with \\r or \\r\\n."""
+    return re.split(r"\r\n|\r|\n", text)
+
+
+def xdotool(*args):
+    subprocess.run(["xdotool", *args], check=True)
+
+
+class Game:
+    def __init__(self):
+        self.process = subprocess.Popen(["wine", GAME], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.wait_for(lambda s: s["window"] is not None and len(s["controls"]) == 11, what="the main window")
+
+    def state(self):
+        result = subprocess.run(["wine", PROBE, TITLE], capture_output=True, text=True, errors="replace")
+        return parse(result.stdout) if result.returncode == 0 else {"window": None, "controls": {}}
+
+    def text(self, gadget):
+        return self.state()["controls"][gadget]["text"]
+
+    def wait_for(self, predicate, what, timeout=20.0):
+        deadline = time.monotonic() + timeout
+        state = None
+        while time.monotonic() < deadline:
+            state = self.state()
+            try:
+                if predicate(state):
+                    return state
+            except (KeyError, TypeError, IndexError):
+                pass
+            time.sleep(0.05)
+        raise AssertionError(f"timed out waiting for {what}; last state: {state}")
+
+    def click(self, gadget):
+        c = self.state()["controls"][gadget]
+        xdotool("mousemove", str(c["sx"] + c["w"] // 2), str(c["sy"] + c["h"] // 2), "click", "1")
+
+    def focus_guess(self):
+        self.click(GUESS)
+        self.wait_for(lambda s: s["controls"][GUESS]["focus"] == 1, "focus in the guess field")
+
+    def type(self, text):
+        xdotool("type", "--delay", "40", text)
+
+    def key(self, *keys):
+        xdotool("key", "--delay", "40", *keys)
+
+    def guess(self, digits):
+        """Types a guess into the focused guess field and submits it with Enter."""
+        self.type(digits)
+        self.wait_for(lambda s: s["controls"][GUESS]["text"].endswith(digits[-4:]), f"the guess {digits} typed")
+        self.key("Return")
+        self.wait_for(lambda s: s["controls"][GUESS]["text"] == "", f"the guess {digits} judged")
+
+    def close(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait(timeout=20)
+
+
+class Play(unittest.TestCase):
+    def setUp(self):
+        self.game = Game()
+        self.addCleanup(self.game.close)
+
+    def display_lines(self):
+        text = self.game.text(DISPLAY)
+        return [line for line in lines_of(text) if line] if text else []
+
+    def test_layout_and_texts_at_start(self):
+        s = self.game.state()
+        w = s["window"]
+        self.assertEqual(w["title"] if "title" in w else w["text"], TITLE)
+        self.assertEqual((w["cw"], w["ch"]), (660, 300))
+        self.assertEqual((w["x"], w["y"]), (216, 0))
+        expected = [  # number, class prefix, x, y, width, height, text
+            (OK, "Button", 110, 140, 50, 30, "OK"),
+            (PROMPT, "Static", 70, 30, 140, 50, "Enter 4 Digit  PIN"),
+            (GUESS, "Edit", 90, 90, 90, 40, ""),
+            (FRAME, "Button", 30, 20, 220, 240, ""),
+            (STRIKES, "Edit", 70, 210, 50, 40, " 0"),
+            (BALLS, "Edit", 160, 210, 50, 40, " 0"),
+            (STRIKES_LABEL, "Static", 70, 190, 60, 20, "Strikes"),
+            (BALLS_LABEL, "Static", 160, 190, 50, 20, "Balls"),
+            (MESSAGE, "Static", 350, 230, 190, 40, ""),
+            (DISPLAY, "RichEdit", 270, 30, 358, 185, ""),
+            (ABOUT, "Button", 550, 230, 80, 40, "About"),
+        ]
+        for number, cls, x, y, width, height, text in expected:
+            with self.subTest(gadget=number):
+                c = s["controls"][number]
+                self.assertTrue(c["class"].startswith(cls), c["class"])
+                self.assertEqual((c["x"], c["y"], c["w"], c["h"]), (x, y, width, height))
+                self.assertEqual(c["text"], text)
+                self.assertEqual(c["visible"], 1)
+        style = {n: int(c["style"], 16) for n, c in s["controls"].items()}
+        self.assertTrue(style[GUESS] & 0x2000, "the guess field takes digits only")
+        for n in (STRIKES, BALLS, DISPLAY):
+            self.assertTrue(style[n] & 0x800, f"gadget {n} is read-only")
+
+    def test_letters_refused_and_short_guess_judged_nothing(self):
+        g = self.game
+        g.focus_guess()
+        g.type("a1b2c3")
+        g.wait_for(lambda s: s["controls"][GUESS]["text"] == "123", "digits only in the field")
+        g.key("Return")
+        g.click(OK)
+        time.sleep(0.3)  # nothing is expected to change; give a wrong reaction time to show
+        s = g.state()["controls"]
+        self.assertEqual(s[GUESS]["text"], "123")
+        self.assertEqual((s[STRIKES]["text"], s[BALLS]["text"], s[MESSAGE]["text"]), (" 0", " 0", ""))
+        self.assertEqual(s[DISPLAY]["text"], "")
+
+    def test_misses_hint_and_win_with_six_digits(self):
+        g = self.game
+        g.focus_guess()
+        balls = strikes = 0
+        present, absent = [], []
+        for digit in "0123456789":
+            g.guess(digit * 4)
+            top = self.display_lines()[0]
+            if top.startswith("* Ball: "):
+                balls += 1
+                present.append(digit)
+                self.assertEqual(top, f"* Ball: {digit * 4} has at least one correct digit")
+            else:
+                strikes += 1
+                absent.append(digit)
+                self.assertEqual(top, f"* Strike: {digit * 4} has no correct digits")
+            s = g.state()["controls"]
+            self.assertEqual(s[BALLS]["text"], f" {balls}")
+            self.assertEqual(s[STRIKES]["text"], " #" if strikes >= 10 else f" {strikes}")
+            self.assertEqual(len(self.display_lines()), balls + strikes, "one line per miss")
+        self.assertTrue(1 <= len(present) <= 4)
+        while strikes < 10:
+            g.guess(absent[0] * 4)
+            strikes += 1
+        s = g.state()["controls"]
+        self.assertEqual(s[STRIKES]["text"], " #")
+        hint = s[MESSAGE]["text"]
+        self.assertRegex(hint, r"^  Hint: \d{4}$")
+        pin = hint[-4:]
+        self.assertEqual(sorted(set(pin)), sorted(present))
+        g.type("12" + pin)  # six digits: only the last four count
+        g.wait_for(lambda st: st["controls"][GUESS]["text"] == "12" + pin, "six digits typed")
+        g.key("Return")
+        s = g.wait_for(lambda st: st["controls"][MESSAGE]["text"] == "Enter Another PIN", "the win")["controls"]
+        self.assertEqual((s[STRIKES]["text"], s[BALLS]["text"], s[GUESS]["text"]), (" 0", " 0", ""))
+        joke = s[DISPLAY]["text"]
+        self.assertTrue(joke.startswith(" ") and "* " not in joke, joke)
+        g.click(GUESS)
+        g.wait_for(lambda st: st["controls"][DISPLAY]["text"] == "", "the joke cleared by the guess field")
+
+    def test_master_code_wins_and_next_miss_counts_one(self):
+        g = self.game
+        g.focus_guess()
+        g.type("6157")
+        g.wait_for(lambda s: s["controls"][GUESS]["text"] == "6157", "typed")
+        g.key("Return")
+        s = g.wait_for(lambda st: st["controls"][MESSAGE]["text"] == "Enter Another PIN", "the win")["controls"]
+        self.assertNotEqual(s[DISPLAY]["text"], "")
+        self.assertEqual((s[STRIKES]["text"], s[BALLS]["text"]), (" 0", " 0"))
+        g.guess("0000")
+        s = g.state()["controls"]
+        if s[MESSAGE]["text"] != "Enter Another PIN":  # unless 0000 is the new PIN
+            self.assertIn((s[STRIKES]["text"], s[BALLS]["text"]), [(" 1", " 0"), (" 0", " 1")])
+
+    def test_about_then_miss_starts_from_empty_display(self):
+        g = self.game
+        g.click(ABOUT)
+        s = g.wait_for(lambda st: st["controls"][DISPLAY]["text"] != "", "the About text")["controls"]
+        about = lines_of(s[DISPLAY]["text"])
+        self.assertEqual(len(about), 7)
+        self.assertEqual(about[5], "")
+        self.assertEqual(about[6], " Instructions: Have Fun With It")
+        g.focus_guess()
+        g.wait_for(lambda st: st["controls"][DISPLAY]["text"] == "", "the About text cleared")
+        g.guess("0000")
+        self.assertEqual(len(self.display_lines()), 1)
+
+    def test_ok_by_mouse_judges_once(self):
+        g = self.game
+        g.focus_guess()
+        g.type("1234")
+        g.wait_for(lambda s: s["controls"][GUESS]["text"] == "1234", "typed")
+        g.click(OK)
+        s = g.wait_for(lambda st: st["controls"][GUESS]["text"] == "", "judged")["controls"]
+        time.sleep(0.3)
+        s = g.state()["controls"]
+        counts = (s[STRIKES]["text"], s[BALLS]["text"])
+        if s[MESSAGE]["text"] == "Enter Another PIN":
+            self.assertEqual(counts, (" 0", " 0"))  # 1234 happened to be the PIN
+        else:
+            self.assertIn(counts, [(" 1", " 0"), (" 0", " 1")])
+            self.assertEqual(len(self.display_lines()), 1)
+
+    def test_tab_order_from_the_guess_field(self):
+        g = self.game
+        g.focus_guess()
+        order = []
+        for _ in range(6):
+            g.key("Tab")
+            s = g.wait_for(lambda st: any(c["focus"] for c in st["controls"].values())
+                           and not (order == [] and st["controls"][GUESS]["focus"]), "focus moved")
+            focused = [n for n, c in s["controls"].items() if c["focus"]][0]
+            order.append(focused)
+            time.sleep(0.1)
+        self.assertEqual(order, [STRIKES, BALLS, DISPLAY, ABOUT, OK, GUESS])
+
+    def test_alt_f4_ends_with_exit_code_zero(self):
+        g = self.game
+        g.focus_guess()
+        g.key("alt+F4")
+        self.assertEqual(g.process.wait(timeout=20), 0)
+
+
+if __name__ == "__main__":
+    GAME, PROBE = sys.argv[1], sys.argv[2]
+    unittest.main(argv=[sys.argv[0], "-v", *sys.argv[3:]])
