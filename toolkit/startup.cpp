@@ -1,8 +1,8 @@
 // The toolkit's shared state and its start-up steps, and the heaps behind
 // every table and record.
-#include <commctrl.h>
-
 #include "toolkit/internal.h"
+
+#include <commctrl.h>
 
 ToolkitState toolkit;
 

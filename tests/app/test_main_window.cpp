@@ -2,7 +2,10 @@
 // loop driven through the real message path.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <commctrl.h>
+#include <richedit.h>
 
 #include <string>
 #include <vector>
@@ -49,6 +52,27 @@ protected:
         run_until_idle();
         PostMessageA(control(GADGET_GUESS), WM_KEYDOWN, VK_RETURN, 1);
         run_until_idle();
+    }
+
+    // A real mouse click in the middle of a gadget, through the platform's input queue.
+    static void click(int gadget) {
+        RECT r;
+        GetWindowRect(control(gadget), &r);
+        SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        INPUT clicks[2] = {};
+        clicks[0].type = clicks[1].type = INPUT_MOUSE;
+        clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        SendInput(2, clicks, sizeof(INPUT));
+        run_until_idle();
+    }
+
+    // The display's font, as the rich-text control reports its default format.
+    static std::string display_face() {
+        CHARFORMATA format{};
+        format.cbSize = sizeof format;
+        SendMessageA(control(GADGET_DISPLAY), EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+        return format.szFaceName;
     }
 
     static std::vector<std::string> display_lines() {
@@ -119,6 +143,10 @@ TEST_F(MainWindow, GadgetsStandWhereAndAsTheLayoutSays) {
         EXPECT_EQ(get_gadget_text(row.number), row.text);
         const DWORD style = static_cast<DWORD>(GetWindowLongA(h, GWL_STYLE));
         EXPECT_EQ(style & row.style_bits, row.style_bits);
+        if (row.number == GADGET_DISPLAY) {
+            EXPECT_EQ(display_face(), "Arial Rounded MT Bold");
+            continue;
+        }
         const HFONT font = reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0));
         EXPECT_EQ(font, row.font ? game.font_handles[row.font - 1] : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
     }
@@ -208,8 +236,7 @@ TEST_F(MainWindow, TypedDigitsAndEnterJudgeAMissThroughTheLoop) {
 TEST_F(MainWindow, ShortGuessIsNotJudgedByEnterOrOk) {
     type_into_guess("123");
     press_enter();
-    SendMessageA(control(GADGET_OK), BM_CLICK, 0, 0);
-    run_until_idle();
+    click(GADGET_OK);
     EXPECT_EQ(get_gadget_text(GADGET_GUESS), "123");
     EXPECT_EQ(get_gadget_text(GADGET_STRIKES), " 0");
     EXPECT_EQ(get_gadget_text(GADGET_BALLS), " 0");
@@ -219,15 +246,13 @@ TEST_F(MainWindow, ShortGuessIsNotJudgedByEnterOrOk) {
 
 TEST_F(MainWindow, OkClickJudgesOnceAndWinShowsAJoke) {
     type_into_guess("001234");  // six digits: the last four count
-    SendMessageA(control(GADGET_OK), BM_CLICK, 0, 0);
-    run_until_idle();
+    click(GADGET_OK);
     EXPECT_EQ(get_gadget_text(GADGET_MESSAGE), "Enter Another PIN");
     EXPECT_EQ(get_gadget_text(GADGET_STRIKES), " 0");
     EXPECT_EQ(get_gadget_text(GADGET_BALLS), " 0");
     EXPECT_EQ(game.display_clear_pending, 1);
     EXPECT_EQ(get_gadget_text(GADGET_DISPLAY).substr(0, 1), " ");
-    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(control(GADGET_DISPLAY), WM_GETFONT, 0, 0)),
-              game.font_handles[FONT_DISPLAY - 1]);
+    EXPECT_EQ(display_face(), "Arial Rounded MT Bold");
     // The guess field's next event empties the display.
     SetFocus(control(GADGET_GUESS));
     run_until_idle();
@@ -235,12 +260,10 @@ TEST_F(MainWindow, OkClickJudgesOnceAndWinShowsAJoke) {
 }
 
 TEST_F(MainWindow, AboutStaysUntilTheGuessFieldIsUsedAndTheLoopThenIdles) {
-    SendMessageA(control(GADGET_ABOUT), BM_CLICK, 0, 0);
-    run_until_idle();
+    click(GADGET_ABOUT);
     EXPECT_EQ(game.about_shown, 1);
     EXPECT_EQ(count_gadget_items(GADGET_DISPLAY), 7);
-    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(control(GADGET_DISPLAY), WM_GETFONT, 0, 0)),
-              game.font_handles[FONT_ABOUT - 1]);
+    EXPECT_EQ(display_face(), "Courier New");
     // Mouse movement over the window leaves the About text in place.
     PostMessageA(main(), WM_MOUSEMOVE, 0, MAKELPARAM(300, 100));
     run_until_idle();

@@ -2,10 +2,11 @@
 // line for the window and one per control (number, class, rectangle in client
 // coordinates and on screen, focus, visibility, style and text).
 //   probe [title]         the window with that exact title (default: the game's)
-//   probe --wait-gone T   waits up to 10 s until no window has title T
+//   probe --post-close N  posts WM_CLOSE N times to the game's window
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -63,12 +64,11 @@ BOOL CALLBACK print_control(HWND control, LPARAM lparam) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 3 && std::string(argv[1]) == "--wait-gone") {
-        for (int i = 0; i < 200; ++i) {
-            if (!FindWindowA(nullptr, argv[2])) return 0;
-            Sleep(50);
-        }
-        return 1;
+    if (argc == 3 && std::string(argv[1]) == "--post-close") {
+        HWND top = FindWindowA(nullptr, default_title);
+        if (!top) return 1;
+        for (int i = 0, n = std::atoi(argv[2]); i < n; ++i) PostMessageA(top, WM_CLOSE, 0, 0);
+        return 0;
     }
     const char* title = argc > 1 ? argv[1] : default_title;
     HWND top = FindWindowA(nullptr, title);
@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
     GetClientRect(top, &client);
     POINT origin{0, 0};
     ClientToScreen(top, &origin);
-    std::printf("window x=%ld y=%ld w=%ld h=%ld cw=%ld ch=%ld ox=%ld oy=%ld active=%d style=%08lx title=%s\n", outer.left,
+    std::printf("window x=%ld y=%ld w=%ld h=%ld cw=%ld ch=%ld ox=%ld oy=%ld active=%d style=%08lx text=%s\n", outer.left,
                 outer.top, outer.right - outer.left, outer.bottom - outer.top, client.right, client.bottom, origin.x,
                 origin.y, info.hwndActive == top ? 1 : 0, static_cast<unsigned long>(GetWindowLongA(top, GWL_STYLE)),
                 escaped(text_of(top)).c_str());
