@@ -98,6 +98,14 @@ LRESULT CALLBACK editor_proc(HWND control, UINT message, WPARAM wparam, LPARAM l
 HWND owner_window(HWND control);
 void default_resize(GadgetRecord* record, int x, int y, int width, int height);
 
+// Colours of labels and inputs (record->paint): the answer to a colour message
+// on the system colour used when only the front colour is set, the set_colour,
+// get_colour handlers, and the brush release of on_free.
+LRESULT paint_colours(GadgetRecord* record, HDC dc, int system_colour);
+void set_paint_colour(GadgetRecord* record, int which, int32_t colour);
+int32_t get_paint_colour(GadgetRecord* record, int which);
+void release_paint_brush(GadgetRecord* record);
+
 // Kind tables (each kind file fills its own slots).
 void fill_button_kind(GadgetKind* kind);
 void fill_label_kind(GadgetKind* kind);
@@ -148,6 +156,8 @@ LRESULT translate_window_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
 LRESULT forward_to_gadget(HWND control, HWND parent, UINT message, WPARAM wparam, LPARAM lparam);
 HACCEL shortcut_table_for(HWND window);
 WindowRecord* find_window_record(int number);
+// Frees the EventRecord's attached record (and the block its sixth word names).
+void release_attached();
 
 // ---- Keyboard focus and sizing -------------------------------------------------
 struct SizingState {

@@ -8,9 +8,11 @@ constexpr size_t header_size = (sizeof(RecordNode) + 15) / 16 * 16;
 
 int next_identity = ANONYMOUS_IDENTITY_FIRST;
 
-bool first_word_set(const void* record) {
-    uintptr_t word;
-    std::memcpy(&word, record, sizeof word);
+// The first pointer-sized word decides, or the whole record when it is smaller:
+// reading past a small record would look into its neighbour.
+bool first_word_set(const ObjectTable* table, const void* record) {
+    uintptr_t word = 0;
+    std::memcpy(&word, record, table->record_size < sizeof word ? table->record_size : sizeof word);
     return word != 0;
 }
 
@@ -93,12 +95,12 @@ void* objects_find(ObjectTable* table, int number) {
     if (!table) return nullptr;
     if (number >= 0 && number < table->capacity) {
         unsigned char* record = array_record(table, number);
-        return first_word_set(record) ? record : nullptr;
+        return first_word_set(table, record) ? record : nullptr;
     }
     RecordNode* node = anonymous_node(table, number);
     if (!node) return nullptr;
     void* record = record_of(node);
-    return first_word_set(record) ? record : nullptr;
+    return first_word_set(table, record) ? record : nullptr;
 }
 
 void objects_release(ObjectTable* table, int number) {
@@ -124,7 +126,7 @@ void* objects_next(ObjectTable* table, int* out_number) {
     while (table->enumeration_index < table->capacity) {
         const int index = table->enumeration_index++;
         unsigned char* record = array_record(table, index);
-        if (first_word_set(record)) {
+        if (first_word_set(table, record)) {
             *out_number = index;
             return record;
         }

@@ -25,7 +25,8 @@ RecordNode* record_node_of(void* record);
 void* record_of(RecordNode* node);
 
 // ---- Numbered object tables ---------------------------------------------------
-// A slot is occupied while the first pointer-sized word of its record is not 0.
+// A slot is occupied while the first pointer-sized word of its record (the
+// whole record when it is smaller) is not 0.
 // Anonymous identities count down from ANONYMOUS_IDENTITY_FIRST, so they never
 // collide with array indices, with -1 or with the menu-source control ID.
 inline constexpr int ANONYMOUS_IDENTITY_FIRST = -65536;

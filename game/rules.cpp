@@ -1,0 +1,109 @@
+// Drawing the PIN and judging guesses.
+#include <string>
+
+#include "game/game_state.h"
+
+GameState game;
+
+namespace {
+
+HFONT font_handle(int font) { return game.font_handles[font - 1]; }
+
+// Clears the About text when it is up; the step that follows no longer shows it.
+void clear_about() {
+    if (game.about_shown == 1) set_gadget_text(GADGET_DISPLAY, "");
+    game.about_shown = 0;
+}
+
+// True when some character of the guess occurs anywhere in the PIN; position
+// and repetition play no part.
+bool shares_a_character(const std::string& guess, const std::string& pin) {
+    for (const char c : guess)
+        if (pin.find(c) != std::string::npos) return true;
+    return false;
+}
+
+// A count as its field shows it: a blank, then the number or "#" past the limit.
+std::string count_text(int32_t count, int32_t shown_up_to) {
+    std::string text = " ";
+    text += count > shown_up_to ? "#" : std::to_string(count);
+    return text;
+}
+
+// Shows the miss line at the top of the display.
+void add_miss_line(const std::string& line) {
+    set_gadget_font(GADGET_DISPLAY, font_handle(FONT_DISPLAY));
+    add_gadget_item(GADGET_DISPLAY, 0, line.c_str());
+}
+
+void count_ball() {
+    ++game.balls;
+    set_gadget_text(GADGET_BALLS, count_text(game.balls, BALLS_SHOWN_UP_TO).c_str());
+    add_miss_line("* Ball: " + game.guess + " has at least one correct digit");
+    game.guess.clear();
+}
+
+void count_strike() {
+    ++game.strikes;
+    set_gadget_text(GADGET_STRIKES, count_text(game.strikes, STRIKES_SHOWN_UP_TO).c_str());
+    add_miss_line("* Strike: " + game.guess + " has no correct digits");
+    game.guess.clear();
+}
+
+// The guess field is cleared before a count field is written: of the change
+// events these writes raise, only the last survives, and it must name a count
+// field, which the main loop ignores, never the guess field.
+void win() {
+    game.strikes = 0;
+    game.balls = 0;
+    set_gadget_text(GADGET_GUESS, "");
+    set_gadget_text(GADGET_STRIKES, " 0");
+    set_gadget_text(GADGET_BALLS, " 0");
+    start_next_game();
+}
+
+void miss() {
+    set_gadget_text(GADGET_GUESS, "");
+    set_gadget_text(GADGET_MESSAGE, "YOU CHOSE POORLY");
+    game.display_clear_pending = 0;
+    if (shares_a_character(game.guess, game.secret_pin))
+        count_ball();
+    else
+        count_strike();
+    if (game.strikes > HINT_AFTER_STRIKES)
+        set_gadget_text(GADGET_MESSAGE, ("  Hint: " + game.secret_pin).c_str());
+}
+
+}  // namespace
+
+std::string pin_text(int32_t n) {
+    const std::string text = "0000" + std::to_string(n);
+    return text.substr(text.size() - PIN_LENGTH);
+}
+
+std::string draw_pin() { return pin_text(random_upto(9999)); }
+
+void take_guess() {
+    clear_about();
+    set_gadget_text(GADGET_MESSAGE, "");
+    game.guess = get_gadget_text(GADGET_GUESS);
+    if (game.guess.size() > PIN_LENGTH) game.guess = game.guess.substr(game.guess.size() - PIN_LENGTH);
+}
+
+void score_guess() {
+    // The main loop submits only four characters; a shorter guess is never
+    // judged, whoever calls (an empty one would otherwise count as a Strike).
+    if (game.guess.size() < PIN_LENGTH) return;
+    clear_about();
+    if (game.guess == game.secret_pin || game.guess == MASTER_CODE)
+        win();
+    else
+        miss();
+}
+
+void show_about() {
+    set_gadget_font(GADGET_DISPLAY, font_handle(FONT_ABOUT));
+    set_gadget_text(GADGET_DISPLAY, game.about_text.c_str());
+    game.display_clear_pending = 1;
+    game.about_shown = 1;
+}

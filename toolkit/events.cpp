@@ -1,0 +1,313 @@
+// The event stream: the FIFO of window events, wait_event and the window
+// procedure that every toolkit window shares.
+#include <richedit.h>
+
+#include <cstring>
+
+#include "toolkit/internal.h"
+
+namespace {
+
+constexpr const char* WINDOW_ID_PROPERTY = "QZ_WindowID";
+constexpr const char* GADGET_ID_PROPERTY = "QZ_ID";
+constexpr const char* MDI_GADGET_PROPERTY = "QZ_MDI_Gadget";
+
+// The attached record may name a further block in its sixth word.
+constexpr size_t ATTACHED_BLOCK_WORD = 5;
+
+int window_number_property(HWND window) {
+    return static_cast<int>(reinterpret_cast<intptr_t>(GetPropA(window, WINDOW_ID_PROPERTY)));
+}
+
+void take_attached(EventRecord* events, LPARAM record) {
+    void* block = reinterpret_cast<void*>(record);
+    // A record handed over before the last one was released would be lost.
+    if (events->attached && events->attached != block) release_attached();
+    events->attached = block;
+}
+
+BOOL CALLBACK send_colour_change(HWND child, LPARAM) {
+    SendMessageA(child, WM_SYSCOLORCHANGE, 0, 0);
+    return TRUE;
+}
+
+bool key_down(int key) { return GetKeyState(key) < 0; }
+
+// A command from a control, a menu or a shortcut.
+void translate_command(EventRecord* events, HWND hwnd, WPARAM wparam, LPARAM lparam) {
+    HWND control = reinterpret_cast<HWND>(lparam);
+    if (forward_to_gadget(control, hwnd, WM_COMMAND, wparam, lparam) != NOT_HANDLED) return;
+    const int low = LOWORD(wparam);
+    const int high = HIWORD(wparam);
+    if (control) {
+        events->pending = EVENT_GADGET;
+        events->type = high;
+        events->gadget = static_cast<int>(GetWindowLongA(control, GWL_ID));
+        if (events->gadget == MENU_SOURCE_ID) {
+            events->gadget = low;
+            events->pending = EVENT_MENU;
+        }
+    } else if (high == 0) {
+        events->gadget = static_cast<int>(wparam);
+        events->pending = EVENT_MENU;
+    } else if (low == CMD_FOCUS_NEXT) {
+        cycle_focus(false);
+    } else if (low == CMD_FOCUS_PREV) {
+        cycle_focus(true);
+    } else {
+        events->gadget = low;
+        events->pending = EVENT_MENU;
+    }
+}
+
+void translate_object_click(EventRecord* events, WPARAM wparam, LPARAM lparam) {
+    events->pending = EVENT_OBJECT_CLICK;
+    events->gadget = static_cast<int>(wparam);
+    switch (lparam) {
+        case WM_LBUTTONDOWN: events->type = 0; break;
+        case WM_RBUTTONDOWN: events->type = 1; break;
+        case WM_LBUTTONDBLCLK: events->type = 2; break;
+        case WM_RBUTTONDBLCLK: events->type = 3; break;
+        default: events->pending = 0; break;
+    }
+}
+
+}  // namespace
+
+void release_attached() {
+    EventRecord* events = event_record();
+    if (!events || !events->attached) return;
+    void* record = events->attached;
+    events->attached = nullptr;
+    // Only a record long enough to have a sixth word can name a further block.
+    const SIZE_T size = HeapSize(general_heap(), 0, record);
+    if (size != static_cast<SIZE_T>(-1) && size >= (ATTACHED_BLOCK_WORD + 1) * sizeof(void*)) {
+        void* block = static_cast<void**>(record)[ATTACHED_BLOCK_WORD];
+        if (block) general_free(block);
+    }
+    general_free(record);
+}
+
+void queue_event(int code, int window) {
+    EventRecord* events = event_record();
+    if (!events) return;
+    QueuedEvent* tail = events->queue_tail;
+    if (tail && tail->code == code && tail->window == window) return;
+    auto* node = static_cast<QueuedEvent*>(general_alloc(sizeof(QueuedEvent)));
+    if (!node) return;  // the event is lost
+    node->next = nullptr;
+    node->code = code;
+    node->window = window;
+    if (tail)
+        tail->next = node;
+    else
+        events->queue_head = node;
+    events->queue_tail = node;
+}
+
+HACCEL shortcut_table_for(HWND window) {
+    // Tab in an editable rich-text control is typing, not a shortcut.
+    if (key_down(VK_TAB) && !key_down(VK_CONTROL) && !key_down(VK_SHIFT) && !key_down(VK_MENU)) {
+        HWND focus = GetFocus();
+        char class_name[5] = {};
+        if (focus && GetClassNameA(focus, class_name, sizeof class_name) &&
+            std::strncmp(class_name, "Rich", 4) == 0) {
+            const LRESULT options = SendMessageA(focus, EM_GETOPTIONS, 0, 0);
+            if ((options & ECO_READONLY) == 0) return nullptr;
+        }
+    }
+    if (!window) return nullptr;
+    const int property = window_number_property(window);
+    if (property == 0) return nullptr;
+    const WindowRecord* record = find_window_record(property - 1);
+    return record ? record->shortcut_table : nullptr;
+}
+
+int wait_event(int timeout) {
+    EventRecord* events = event_record();
+    release_attached();
+    events->type = -1;
+
+    if (QueuedEvent* node = events->queue_head) {
+        events->queue_head = node->next;
+        if (!events->queue_head) events->queue_tail = nullptr;
+        events->window = node->window;
+        events->pending = 0;
+        const int code = node->code;
+        general_free(node);
+        return code;
+    }
+
+    MSG message{};
+    if (timeout < 0) {
+        // -1 (0 for WM_QUIT is a message like any other) means an invalid call.
+        if (GetMessageA(&message, nullptr, 0, 0) == -1) return EVENT_NONE;
+    } else if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD)) {
+        if (timeout == 0) return EVENT_NONE;
+        const DWORD woken = MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(timeout), QS_ALLINPUT);
+        if (woken == WAIT_TIMEOUT) return EVENT_NONE;
+        if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD)) return EVENT_NONE;
+    }
+
+    HWND active = GetActiveWindow();
+    HACCEL table = shortcut_table_for(active);
+    if (!table || !TranslateAcceleratorA(active, table, &message)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+
+    if (events->pending != 0) {
+        const int code = events->pending;
+        events->pending = 0;
+        return code;
+    }
+    events->last_wparam = message.wParam;
+    events->last_lparam = message.lParam;
+    return static_cast<int>(message.message);
+}
+
+int event_window() { return event_record()->window; }
+int event_gadget() { return event_record()->gadget; }
+int event_type() { return event_record()->type; }
+
+void flush_messages() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    event_record()->pending = 0;
+}
+
+LRESULT forward_to_gadget(HWND control, HWND parent, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (!control || !toolkit.gadgets) return NOT_HANDLED;
+    const int number = static_cast<int>(reinterpret_cast<intptr_t>(GetPropA(control, GADGET_ID_PROPERTY)));
+    if (number != static_cast<int>(GetWindowLongA(control, GWL_ID))) return NOT_HANDLED;
+    auto* record = static_cast<GadgetRecord*>(objects_find(toolkit.gadgets, number));
+    // A foreign control whose ID happens to match a gadget's is not that gadget.
+    if (!record || record->handle != control) return NOT_HANDLED;
+    if (!record->kind || !record->kind->on_message) return NOT_HANDLED;
+    return record->kind->on_message(record, parent, message, wparam, lparam);
+}
+
+LRESULT translate_window_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    const LRESULT sized = sizing_filter(hwnd, message, wparam, lparam);
+    if (sized != NOT_HANDLED) return sized;
+
+    int number = -1;
+    HWND found = nullptr;
+    for (HWND window = hwnd; window; window = GetParent(window)) {
+        const int property = window_number_property(window);
+        if (property != 0) {
+            number = property - 1;
+            found = window;
+            break;
+        }
+    }
+    WindowRecord* record = found ? find_window_record(number) : nullptr;
+
+    EventRecord* events = event_record();
+    MessageHook hook = record && record->message_hook ? record->message_hook : events->global_hook;
+    if (hook) {
+        const LRESULT hooked = hook(hwnd, message, wparam, lparam);
+        if (hooked != HOOK_CONTINUE) return hooked;
+    }
+
+    events->window = number;
+
+    switch (message) {
+        case WM_MOVE:
+        case WM_CLOSE:
+            if (number != -1) queue_event(static_cast<int>(message), number);
+            return 0;
+
+        case WM_SIZE:
+            if (found != hwnd) return 1;
+            if (number == -1 || wparam == SIZE_MINIMIZED) return NOT_HANDLED;
+            queue_event(EVENT_SIZE, number);
+            return 0;
+
+        case WM_ACTIVATE:
+            if (LOWORD(wparam) != 0) queue_event(EVENT_ACTIVATE, number);
+            return 1;
+
+        case WM_ERASEBKGND: {
+            LRESULT result = NOT_HANDLED;
+            if (record && record->fill_brush) {
+                RECT client;
+                GetClientRect(hwnd, &client);
+                FillRect(reinterpret_cast<HDC>(wparam), &client, record->fill_brush);
+                result = 1;
+            } else if (record && hwnd == record->handle && record->erase_hook) {
+                result = record->erase_hook(reinterpret_cast<HDC>(wparam), hwnd);
+            }
+            queue_event(EVENT_REPAINT, number);
+            return result;
+        }
+
+        case WM_SYSCOLORCHANGE:
+            if (record && !record->mdi_client) EnumChildWindows(hwnd, send_colour_change, 0);
+            return NOT_HANDLED;
+
+        case WM_NOTIFY: {
+            const auto* header = reinterpret_cast<const NMHDR*>(lparam);
+            if (!header) return NOT_HANDLED;
+            return forward_to_gadget(header->hwndFrom, hwnd, message, wparam, lparam);
+        }
+
+        case WM_COMMAND:
+            translate_command(events, hwnd, wparam, lparam);
+            return 0;
+
+        case WM_HSCROLL:
+        case WM_VSCROLL:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORSTATIC:
+            return forward_to_gadget(reinterpret_cast<HWND>(lparam), hwnd, message, wparam, lparam);
+
+        case MSG_OBJECT_CLICK:
+            PostMessageA(hwnd, MSG_OBJECT_CLICK_RELAY, wparam, lparam);
+            return 0;
+
+        case MSG_OBJECT_CLICK_RELAY:
+            translate_object_click(events, wparam, lparam);
+            return 0;
+
+        case MSG_GADGET_EVENT:
+            events->pending = EVENT_GADGET;
+            events->gadget = static_cast<int>(wparam);
+            events->type = static_cast<int>(lparam);
+            return 0;
+
+        case MSG_WINDOW_DATA:
+            events->pending = EVENT_WINDOW_DATA;
+            take_attached(events, lparam);
+            return 0;
+
+        case MSG_GADGET_DATA:
+            events->pending = EVENT_GADGET_DATA;
+            events->gadget = static_cast<int>(wparam);
+            take_attached(events, lparam);
+            return 0;
+
+        case MSG_GADGET_REQUEST:
+            return forward_to_gadget(reinterpret_cast<HWND>(lparam), hwnd, message, wparam, lparam);
+
+        default:
+            return NOT_HANDLED;
+    }
+}
+
+LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    const LRESULT result = translate_window_message(hwnd, message, wparam, lparam);
+    if (message != WM_SIZE) {
+        if (HWND client = static_cast<HWND>(GetPropA(hwnd, MDI_GADGET_PROPERTY))) {
+            const bool platform = result == NOT_HANDLED || message == WM_SETFOCUS || message == WM_MENUCHAR ||
+                                  (message == WM_COMMAND && lparam == 0);
+            return platform ? DefFrameProcA(hwnd, client, message, wparam, lparam) : result;
+        }
+    }
+    return result == NOT_HANDLED ? DefWindowProcA(hwnd, message, wparam, lparam) : result;
+}
