@@ -51,7 +51,7 @@ bool main_loop_pass(int timeout) {
     if (game.current_gadget == GADGET_GUESS) take_guess();
     if ((game.current_gadget == GADGET_OK || game.current_event == EVENT_MENU) && game.guess.size() >= PIN_LENGTH)
         score_guess();
-    if (game.current_gadget == GADGET_GUESS && game.display_clear_pending == 1) set_gadget_text(GADGET_DISPLAY, "");
+    if (game.current_gadget == GADGET_GUESS && game.display_clear_pending == 1) clear_display();
     if (game.current_gadget == GADGET_ABOUT) show_about();
     return game.current_event != EVENT_CLOSE;
 }

@@ -58,6 +58,12 @@ struct GameState {
     int32_t about_shown;              // 1: the About text is up and no guess step has run since
     int32_t balls;                    // Balls of the current game
     int32_t strikes;                  // Strikes of the current game
+    // What the game knows to be on screen, so that the loop's repeated steps do
+    // not write it again: every such write makes the control repaint, and the
+    // repaint is one more event that would run the same step again.
+    std::string message_on_screen;    // the message line's text, when message_known is 1
+    int32_t message_known;            // 1: message_on_screen is what the line shows
+    int32_t display_known_empty;      // 1: the display is empty
 };
 
 // ---- Joke reel ----------------------------------------------------------------------
@@ -90,6 +96,12 @@ void take_guess();
 void score_guess();
 // The About button: the About text in its fixed-pitch font.
 void show_about();
+
+// Screen writes the steps share. The message line and the display are written
+// only when their content changes.
+void write_message(const std::string& text);
+void clear_display();
+void write_display(int font, const std::string& text);
 
 // Start-up, first half of the reel: all joke slots empty. Runs before the first PIN.
 void init_joke_reel_table();

@@ -138,9 +138,8 @@ void start_next_game() {
     do {
         Sleep(CHOICE_PAUSE_MS);
     } while (!joke_attempt(random_upto(JOKE_COUNT - 1)));
-    set_gadget_font(GADGET_DISPLAY, game.font_handles[FONT_DISPLAY - 1]);
-    set_gadget_text(GADGET_DISPLAY, joke_reel.jokes[joke_reel.current_joke].c_str());
-    set_gadget_text(GADGET_MESSAGE, "Enter Another PIN");
+    write_display(FONT_DISPLAY, joke_reel.jokes[joke_reel.current_joke]);
+    write_message("Enter Another PIN");
     game.secret_pin = draw_pin();
     game.display_clear_pending = 1;
     game.guess.clear();

@@ -11,7 +11,7 @@ HFONT font_handle(int font) { return game.font_handles[font - 1]; }
 
 // Clears the About text when it is up; the step that follows no longer shows it.
 void clear_about() {
-    if (game.about_shown == 1) set_gadget_text(GADGET_DISPLAY, "");
+    if (game.about_shown == 1) clear_display();
     game.about_shown = 0;
 }
 
@@ -34,6 +34,7 @@ std::string count_text(int32_t count, int32_t shown_up_to) {
 void add_miss_line(const std::string& line) {
     set_gadget_font(GADGET_DISPLAY, font_handle(FONT_DISPLAY));
     add_gadget_item(GADGET_DISPLAY, 0, line.c_str());
+    game.display_known_empty = 0;
 }
 
 void count_ball() {
@@ -64,14 +65,14 @@ void win() {
 
 void miss() {
     set_gadget_text(GADGET_GUESS, "");
-    set_gadget_text(GADGET_MESSAGE, "YOU CHOSE POORLY");
+    write_message("YOU CHOSE POORLY");
     game.display_clear_pending = 0;
     if (shares_a_character(game.guess, game.secret_pin))
         count_ball();
     else
         count_strike();
     if (game.strikes > HINT_AFTER_STRIKES)
-        set_gadget_text(GADGET_MESSAGE, ("  Hint: " + game.secret_pin).c_str());
+        write_message("  Hint: " + game.secret_pin);
 }
 
 }  // namespace
@@ -85,7 +86,7 @@ std::string draw_pin() { return pin_text(random_upto(9999)); }
 
 void take_guess() {
     clear_about();
-    set_gadget_text(GADGET_MESSAGE, "");
+    write_message("");
     game.guess = get_gadget_text(GADGET_GUESS);
     if (game.guess.size() > PIN_LENGTH) game.guess = game.guess.substr(game.guess.size() - PIN_LENGTH);
 }
@@ -102,8 +103,29 @@ void score_guess() {
 }
 
 void show_about() {
-    set_gadget_font(GADGET_DISPLAY, font_handle(FONT_ABOUT));
-    set_gadget_text(GADGET_DISPLAY, game.about_text.c_str());
+    // Run again on later events while it is up, the About text is on screen
+    // already, in its font: writing it again would only repaint the display.
+    if (game.about_shown == 1) return;
+    write_display(FONT_ABOUT, game.about_text);
     game.display_clear_pending = 1;
     game.about_shown = 1;
+}
+
+void write_message(const std::string& text) {
+    if (game.message_known == 1 && game.message_on_screen == text) return;
+    set_gadget_text(GADGET_MESSAGE, text.c_str());
+    game.message_on_screen = text;
+    game.message_known = 1;
+}
+
+void clear_display() {
+    if (game.display_known_empty == 1) return;
+    set_gadget_text(GADGET_DISPLAY, "");
+    game.display_known_empty = 1;
+}
+
+void write_display(int font, const std::string& text) {
+    set_gadget_font(GADGET_DISPLAY, font_handle(font));
+    set_gadget_text(GADGET_DISPLAY, text.c_str());
+    game.display_known_empty = text.empty() ? 1 : 0;
 }

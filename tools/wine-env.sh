@@ -41,6 +41,10 @@ wine_env_up() {
     wineserver -p >/dev/null 2>&1 || true
     tavek_started_server=1
     export TAVEK_SERVER_UP=1
+    # Start Wine's background services now, with their output going nowhere:
+    # started by the first test program instead, they would hold that test's
+    # output pipe open and CTest would wait for them until its time-out.
+    wine cmd /c exit </dev/null >/dev/null 2>&1 || true
   fi
 }
 
