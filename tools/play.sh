@@ -11,7 +11,13 @@ cmake --build --preset i686 --target tavek-pin || exit 1
 exe=build/i686/tavek-pin.exe
 
 headless=""
-[ -z "${DISPLAY:-}" ] && headless=1
+if [ -z "${DISPLAY:-}" ]; then
+  headless=1
+else
+  # A prefix of its own for a real desktop: there the window manager frames the game.
+  export TAVEK_DESKTOP=1
+  export TAVEK_WINEPREFIX=${TAVEK_WINEPREFIX:-$root/build/wineprefix-desktop}
+fi
 source tools/wine-env.sh
 wine_env_up
 trap wine_env_down EXIT

@@ -1,6 +1,7 @@
 # Sourced by the other scripts: a private Wine prefix, quiet Wine, a display
 # (a private Xvfb when none is set) and one persistent wineserver.
 #   TAVEK_WINEPREFIX  overrides the prefix folder (default: build/wineprefix)
+#   TAVEK_DESKTOP     set when a real desktop with a window manager shows the windows
 # Functions: wine_env_up (start what is missing, remember what we started),
 #            wine_env_down (stop only what wine_env_up started).
 
@@ -27,13 +28,21 @@ wine_env_up() {
     rm -f "$fd_file"
   fi
   mkdir -p "$(dirname "$WINEPREFIX")"
-  if [ ! -f "$WINEPREFIX/.tavek-ready" ]; then
+  # A desktop with its own window manager (tools/play.sh on a display) keeps
+  # Wine's managed windows; the headless runs do without.
+  local managed=N
+  [ -n "${TAVEK_DESKTOP:-}" ] && managed=Y
+  local settings_version="3-$managed"
+  if [ "$(cat "$WINEPREFIX/.tavek-settings" 2>/dev/null)" != "$settings_version" ]; then
     wineboot -i >/dev/null 2>&1 || true
     wineserver -w
     # Full-window dragging on, so that the toolkit's own sizing loop runs.
     wine reg add 'HKCU\Control Panel\Desktop' /v DragFullWindows /t REG_SZ /d 1 /f >/dev/null 2>&1 || true
+    # No window manager here: unmanaged windows are destroyed at once instead
+    # of after Wine's two-second wait for a manager's answer.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d $managed /f >/dev/null 2>&1 || true
     wineserver -w
-    touch "$WINEPREFIX/.tavek-ready"
+    echo "$settings_version" > "$WINEPREFIX/.tavek-settings"
   fi
   # One persistent wineserver for the whole run: every test program then starts
   # in a fraction of the time a cold server needs.

@@ -31,7 +31,7 @@ def parse(output):
         head, _, text = line.partition(" text=")
         fields = dict(FIELD.findall(head))
         for key, value in fields.items():
-            if re.fullmatch(r"-?\d+", value):
+            if key != "style" and re.fullmatch(r"-?\d+", value):
                 fields[key] = int(value)
         fields["text"] = unescape(text)
         if line.startswith("window "):
