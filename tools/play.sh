@@ -29,13 +29,14 @@ fi
 
 wine "$exe" &
 game=$!
-if ! xdotool search --sync --onlyvisible --name 'Tavek PIN Program' >/dev/null 2>&1; then
+window=$(timeout 60 xdotool search --sync --onlyvisible --name 'Tavek PIN Program' 2>/dev/null | head -n1)
+if [ -z "$window" ]; then
   echo "play: the game window did not appear" >&2
   exit 1
 fi
 sleep 1
 shot="$root/build/tavek-pin-screenshot.png"
-import -window root -crop 900x400+200+0 "$shot"
+import -window "$window" "$shot"
 echo "play: no display here; the game ran under Xvfb. Screenshot: $shot"
 kill "$game" 2>/dev/null
 wait "$game" 2>/dev/null

@@ -8,7 +8,7 @@ packages=(
   cmake ninja-build
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   googletest
-  wine wine32:i386 wine64
+  wine wine32:i386 wine64 fonts-wine
   xvfb xauth xdotool imagemagick x11-utils
   clang libclang-rt-14-dev
 )
