@@ -51,6 +51,7 @@ LRESULT line_start(GadgetRecord* record, int line) {
 LRESULT text_length(GadgetRecord* record) { return send(record, WM_GETTEXTLENGTH, 0, 0); }
 
 int editor_add_item(GadgetRecord* record, int position, const char* text, intptr_t) {
+    if (!text) text = "";
     hide_selection(record);
     const LRESULT start = position == -1 ? -1 : line_start(record, position);
     if (start != -1) {

@@ -170,6 +170,12 @@ LRESULT continue_sizing(SizingState* sizing, HWND hwnd, UINT message, WPARAM wpa
                 default: return NOT_HANDLED;
             }
         case WM_LBUTTONUP: ReleaseCapture(); return 0;
+        case WM_DESTROY:
+            // A window destroyed while it holds the capture loses it without
+            // notice; giving it up here ends the loop the ordinary way instead
+            // of leaving every toolkit window in a loop that never ends.
+            if (GetCapture() == hwnd) ReleaseCapture();
+            return NOT_HANDLED;
         case WM_CAPTURECHANGED:
             PostMessageA(hwnd, WM_EXITSIZEMOVE, 0, 0);
             sizing->active = 0;

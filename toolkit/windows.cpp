@@ -2,8 +2,6 @@
 // and each window's keyboard shortcuts.
 #include <ole2.h>
 
-#include <cstdio>
-
 #include "toolkit/internal.h"
 
 namespace {
@@ -21,7 +19,7 @@ struct ClassName {
 
 ClassName class_name_of(int number) {
     ClassName name{};
-    std::snprintf(name.text, sizeof name.text, "WindowClass_%d", number);
+    wsprintfA(name.text, "WindowClass_%d", number);  // at most 23 characters for any int
     return name;
 }
 

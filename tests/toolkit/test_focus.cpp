@@ -72,20 +72,24 @@ void settle_keys() {
     drain_events();
 }
 
+// One window serves every test (destroying a top-level window is slow under
+// Wine without a window manager); each test makes its own controls.
 class FocusCycling : public ::testing::Test {
 protected:
     void SetUp() override {
         start_toolkit();
-        open_window(FOCUS_WINDOW, 40, 40, 400, 300, "Focus", 0xCC0000);
+        if (!window_handle(FOCUS_WINDOW)) open_window(FOCUS_WINDOW, 40, 40, 400, 300, "Focus", 0xCC0000);
         window = window_handle(FOCUS_WINDOW);
         ASSERT_NE(window, nullptr);
         SetForegroundWindow(window);
         SetActiveWindow(window);
+        SetFocus(window);
         drain_events();
         ASSERT_EQ(GetActiveWindow(), window);
     }
     void TearDown() override {
-        close_window(FOCUS_WINDOW);
+        SetFocus(window);
+        while (HWND child = GetWindow(window, GW_CHILD)) DestroyWindow(child);
         drain_events();
     }
 

@@ -93,13 +93,14 @@ TEST_F(PlatformContract, CreateWindowReturnsTheHandleAndTheProcedureRunsDuringCr
         << "failure gives no handle";
 }
 
-// A subclass procedure that turns every text read into "subclassed" unless
-// the text is asked for with the replaced procedure.
+// A subclass procedure that claims every text is 99 characters long and
+// passes everything else on to the procedure it replaced.
 WNDPROC replaced_proc = nullptr;
 std::vector<UINT> subclass_seen;
 
 LRESULT CALLBACK subclass_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     subclass_seen.push_back(message);
+    if (message == WM_GETTEXTLENGTH) return 99;
     return CallWindowProcA(replaced_proc, window, message, wparam, lparam);
 }
 
@@ -118,7 +119,8 @@ TEST_F(PlatformContract, SetWindowLongPtrReturnsTheReplacedProcedureAndCallWindo
     GetWindowTextA(edit, text, sizeof text);
     EXPECT_STREQ(text, "1234") << "the edit still behaves as an edit";
     EXPECT_TRUE(in_order(subclass_seen, {WM_SETTEXT, WM_GETTEXT})) << "through the new procedure";
-    EXPECT_EQ(CallWindowProcA(replaced_proc, edit, WM_GETTEXTLENGTH, 0, 0), 4);
+    EXPECT_EQ(SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0), 99) << "the new procedure answers first";
+    EXPECT_EQ(CallWindowProcA(replaced_proc, edit, WM_GETTEXTLENGTH, 0, 0), 4) << "the replaced behaviour";
 
     const LONG_PTR restored = SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(replaced_proc));
     EXPECT_EQ(restored, reinterpret_cast<LONG_PTR>(&subclass_proc));

@@ -88,18 +88,23 @@ LPARAM client_point(HWND window, int x, int y) {
 
 void move_pointer(HWND window, int x, int y) { SendMessageA(window, WM_MOUSEMOVE, 0, client_point(window, x, y)); }
 
+// One window serves every test (destroying a top-level window is slow under
+// Wine without a window manager); each test puts it back where it started.
 class Sizing : public ::testing::Test {
 protected:
     void SetUp() override {
         start_toolkit();
         SystemParametersInfoA(SPI_SETDRAGFULLWINDOWS, TRUE, nullptr, 0);
-        open_window(SIZING_WINDOW, 100, 100, 320, 240, "Sizing", 0xCC0000);
+        if (!window_handle(SIZING_WINDOW)) open_window(SIZING_WINDOW, 100, 100, 320, 240, "Sizing", 0xCC0000);
         window = window_handle(SIZING_WINDOW);
         ASSERT_NE(window, nullptr);
+        static const RECT first = window_rect(window);
+        MoveWindow(window, first.left, first.top, first.right - first.left, first.bottom - first.top, TRUE);
         SetForegroundWindow(window);
         SetActiveWindow(window);
         SetFocus(window);
         drain_events();
+        ASSERT_EQ(toolkit.sizing->active, 0);
         seen = Seen{window, 0, 0, 0, 0};
         event_record()->global_hook = record_message;
         start = window_rect(window);
@@ -111,7 +116,6 @@ protected:
         drain_events();
         event_record()->global_hook = nullptr;
         close_window(CHILD_WINDOW);
-        close_window(SIZING_WINDOW);
         drain_events();
         SystemParametersInfoA(SPI_SETDRAGFULLWINDOWS, TRUE, nullptr, 0);
     }

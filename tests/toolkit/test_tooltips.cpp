@@ -126,6 +126,36 @@ TEST_F(TooltipTest, PaintingRaisesTheTooltipAboveLaterTopmostWindows) {
     DestroyWindow(rival);
 }
 
+TEST_F(TooltipTest, GadgetTooltipSetTwiceLeavesOneToolWithTheSecondText) {
+    use_gadget_list(parent_);
+    ASSERT_NE(create_input(4, 10, 130, 100, 22, "", 0), 0);
+    HWND control = gadget_handle(4);
+    ASSERT_NE(control, nullptr);
+    add_tool(control, "placeholder");  // the tooltip window exists from here on
+    const int before = tool_count();
+
+    struct Row {
+        const char* text;
+        const char* expected;
+    };
+    const Row rows[] = {{"first text", "first text"}, {"second text", "second text"}, {nullptr, ""}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text ? row.text : "(missing)");
+        EXPECT_NE(set_gadget_tooltip(4, row.text), 0);
+        EXPECT_EQ(tool_count(), before);
+        EXPECT_EQ(tool_text(control), row.expected);
+    }
+
+    const intptr_t anonymous = create_input(-1, 120, 130, 100, 22, "", 0);
+    ASSERT_NE(anonymous, 0);
+    HWND anonymous_control = static_cast<GadgetRecord*>(objects_find(toolkit.gadgets, static_cast<int>(anonymous)))->handle;
+    EXPECT_NE(set_gadget_tooltip(static_cast<int>(anonymous), "anonymous"), 0);
+    EXPECT_EQ(tool_text(anonymous_control), "anonymous");
+
+    DestroyWindow(control);
+    EXPECT_EQ(set_gadget_tooltip(4, "gone"), 0) << "a destroyed gadget";
+}
+
 TEST_F(TooltipTest, NumberThatNamesNoGadgetGetsNoTooltip) {
     const int numbers[] = {0, 4, 49, 50, 1000, -1, -2};
     for (int number : numbers) EXPECT_EQ(set_gadget_tooltip(number, "nobody"), 0) << "number " << number;

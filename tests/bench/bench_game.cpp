@@ -1,0 +1,250 @@
+// The game measured in-process, through the real message path: the cost of a
+// miss and of a win, the random generator against its bare step, and the full
+// soak and storm. Prints one "key value" line per figure for tools/bench.sh.
+//   bench_game random | handling | soak [misses wins] | storm [inputs seed]
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "game/app.h"
+#include "game/game_state.h"
+#include "game_driver.h"
+#include "runtime/random.h"
+
+// The import slot through which every call of Sleep in this program goes.
+#ifdef _WIN64
+extern "C" decltype(&Sleep) sleep_import __asm__("__imp_Sleep");
+#else
+extern "C" decltype(&Sleep) sleep_import __asm__("__imp__Sleep@4");
+#endif
+
+namespace {
+
+// ---- Sleep, timed: the joke choice's pauses are taken out of a win's cost -------
+decltype(&Sleep) real_sleep = nullptr;
+double slept_ms = 0;
+int sleeps = 0;
+
+void WINAPI timed_sleep(DWORD milliseconds) {
+    const double start = drive::now_ms();
+    real_sleep(milliseconds);
+    slept_ms += drive::now_ms() - start;
+    ++sleeps;
+}
+
+void time_the_pauses() {
+    real_sleep = sleep_import;
+    DWORD old = 0;
+    VirtualProtect(&sleep_import, sizeof sleep_import, PAGE_READWRITE, &old);
+    sleep_import = timed_sleep;
+    VirtualProtect(&sleep_import, sizeof sleep_import, old, &old);
+}
+
+// ---- Figures -----------------------------------------------------------------------
+double percentile(std::vector<double> values, double p) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const size_t index = static_cast<size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
+    return values[std::min(index, values.size() - 1)];
+}
+
+void figure(const char* key, double value) { std::printf("%s %.6g\n", key, value); }
+void note(const char* key, const std::string& value) { std::printf("%s %s\n", key, value.c_str()); }
+
+[[noreturn]] void fail(const std::string& what) {
+    std::printf("failure %s\n", what.c_str());
+    std::fflush(stdout);
+    ExitProcess(1);
+}
+
+// ---- random_upto against its bare step ----------------------------------------------
+volatile uint64_t sink;
+
+void bench_random() {
+    random_seed(1);
+    constexpr int DRAWS = 20'000'000;
+    std::vector<double> upto_rates, step_rates;
+    for (int round = 0; round < 7; ++round) {
+        double start = drive::now_ms();
+        uint64_t sum = 0;
+        for (int i = 0; i < DRAWS; ++i) sum += static_cast<uint32_t>(random_upto(9999));
+        upto_rates.push_back(DRAWS / ((drive::now_ms() - start) / 1000.0));
+        start = drive::now_ms();
+        for (int i = 0; i < DRAWS; ++i) sum += random_step();
+        step_rates.push_back(DRAWS / ((drive::now_ms() - start) / 1000.0));
+        sink = sum;
+    }
+    figure("random_upto_per_s", percentile(upto_rates, 0.5));
+    figure("random_step_per_s", percentile(step_rates, 0.5));
+}
+
+// ---- A miss and a win, from Enter posted to the display written ---------------------
+int judged() { return game.strikes + game.balls; }
+
+std::string missing_guess(unsigned& state) {
+    for (;;) {
+        state = state * 1103515245u + 12345u;
+        const std::string guess = pin_text(static_cast<int32_t>((state >> 8) % 10000));
+        if (guess != game.secret_pin && guess != MASTER_CODE) return guess;
+    }
+}
+
+// Types the guess untimed, then times Enter until `done` holds after a pass.
+template <typename Done>
+double time_enter(const std::string& guess, Done done) {
+    drive::type_into_guess(guess);
+    if (GetActiveWindow() != drive::main_window()) SetForegroundWindow(drive::main_window());
+    if (GetFocus() != drive::control(GADGET_GUESS)) SetFocus(drive::control(GADGET_GUESS));
+    drive::run_until_idle();
+    const double start = drive::now_ms();
+    PostMessageA(drive::control(GADGET_GUESS), WM_KEYDOWN, VK_RETURN, 1);
+    for (int passes = 0; passes < 1000; ++passes) {
+        main_loop_pass(0);
+        if (done()) return drive::now_ms() - start;
+    }
+    fail("the guess " + guess + " was not judged");
+}
+
+void win_untimed() {
+    drive::type_into_guess(MASTER_CODE);
+    drive::press_enter();
+}
+
+// The floor of a miss and a win: Enter posted to a bare window of this thread
+// until its window procedure has it, through GetMessage and DispatchMessage.
+bool key_arrived = false;
+
+LRESULT CALLBACK bare_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_KEYDOWN) key_arrived = true;
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+void bench_message_floor() {
+    WNDCLASSA cls{};
+    cls.lpfnWndProc = bare_procedure;
+    cls.hInstance = GetModuleHandleA(nullptr);
+    cls.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<intptr_t>(COLOR_BTNFACE + 1));
+    cls.lpszClassName = "BenchBareWindow";
+    RegisterClassA(&cls);
+    constexpr DWORD style = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_VISIBLE;
+    RECT outer{0, 0, 660, 300};
+    AdjustWindowRect(&outer, style, FALSE);
+    HWND window = CreateWindowExA(0, cls.lpszClassName, "Bare Window", style, 216, 0, outer.right - outer.left,
+                                  outer.bottom - outer.top, nullptr, nullptr, cls.hInstance, nullptr);
+    std::vector<double> times;
+    for (int i = 0; i < 1000; ++i) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+        key_arrived = false;
+        const double start = drive::now_ms();
+        PostMessageA(window, WM_KEYDOWN, VK_RETURN, 1);
+        while (!key_arrived && GetMessageA(&message, nullptr, 0, 0) > 0) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        times.push_back(drive::now_ms() - start);
+    }
+    DestroyWindow(window);
+    figure("message_floor_median_ms", percentile(times, 0.5));
+    figure("message_floor_p99_ms", percentile(times, 0.99));
+}
+
+void bench_handling() {
+    bench_message_floor();
+    if (!start_up()) fail("the main window did not open");
+    drive::run_until_idle();
+    figure("working_set_after_start_kb", static_cast<double>(drive::working_set_bytes()) / 1024);
+    unsigned state = 7;
+
+    std::vector<double> misses;
+    for (int i = 0; i < 1000; ++i) {
+        if (i % 20 == 0) win_untimed();  // games of 20 misses: the hint comes after ten Strikes
+        const std::string guess = missing_guess(state);
+        const int before = judged();
+        misses.push_back(time_enter(guess, [before] { return judged() == before + 1; }));
+        const std::string line = get_gadget_item_text(GADGET_DISPLAY, 0);
+        if (line.find(" " + guess + " has ") == std::string::npos) fail("the miss line for " + guess + " is missing");
+        drive::run_until_idle();
+    }
+    figure("miss_median_ms", percentile(misses, 0.5));
+    figure("miss_p99_ms", percentile(misses, 0.99));
+
+    std::vector<double> wins;
+    int pauses = 0;
+    for (int i = 0; i < 200; ++i) {
+        const std::string pin = game.secret_pin;
+        const int32_t joke = joke_reel.current_joke;
+        slept_ms = 0;
+        sleeps = 0;
+        const double total = time_enter(MASTER_CODE, [&] {
+            return game.secret_pin != pin || joke_reel.current_joke != joke;
+        });
+        if (get_gadget_text(GADGET_MESSAGE) != "Enter Another PIN") fail("a win did not ask for another PIN");
+        if (sleeps == 0) fail("a win made no pause: the pauses are not being timed");
+        wins.push_back(total - slept_ms);
+        pauses += sleeps;
+        drive::run_until_idle();
+    }
+    figure("win_median_ms", percentile(wins, 0.5));
+    figure("win_p99_ms", percentile(wins, 0.99));
+    figure("win_pauses_per_win", pauses / 200.0);
+    release_all();
+}
+
+void bench_soak(int misses, int wins) {
+    if (!start_up()) fail("the main window did not open");
+    drive::run_until_idle();
+    const drive::SoakFigures f = drive::run_soak(misses, wins, 20261208);
+    if (!f.failure.empty()) fail("soak: " + f.failure);
+    figure("soak_misses", f.misses);
+    figure("soak_wins", f.wins);
+    figure("soak_seconds", f.seconds);
+    figure("soak_gdi_before", f.before.gdi);
+    figure("soak_gdi_after", f.after.gdi);
+    figure("soak_user_before", f.before.user);
+    figure("soak_user_after", f.after.user);
+    note("soak_count_source", std::string("\"") + f.before.source + "\"");
+    figure("soak_private_after_100_games_kb", static_cast<double>(f.private_after_100_games) / 1024);
+    figure("soak_private_at_end_kb", static_cast<double>(f.private_at_end) / 1024);
+    figure("working_set_after_soak_kb", static_cast<double>(f.working_set_at_end) / 1024);
+    release_all();
+}
+
+void bench_storm(int inputs, uint32_t seed) {
+    if (!start_up()) fail("the main window did not open");
+    drive::run_until_idle();
+    const drive::StormFigures f = drive::run_storm(inputs, seed);
+    if (!f.failure.empty()) fail("storm: " + f.failure);
+    figure("storm_inputs", f.inputs);
+    figure("storm_misses", f.misses);
+    figure("storm_wins", f.wins);
+    figure("storm_max_passes", f.max_passes);
+    figure("storm_seconds", f.seconds);
+    release_all();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    setvbuf(stdout, nullptr, _IONBF, 0);
+    time_the_pauses();
+    const std::string what = argc > 1 ? argv[1] : "";
+    if (what == "random") {
+        bench_random();
+    } else if (what == "handling") {
+        bench_handling();
+    } else if (what == "soak") {
+        bench_soak(argc > 2 ? std::atoi(argv[2]) : 10000, argc > 3 ? std::atoi(argv[3]) : 1000);
+    } else if (what == "storm") {
+        bench_storm(argc > 2 ? std::atoi(argv[2]) : 100000, argc > 3 ? static_cast<uint32_t>(std::atoi(argv[3])) : 4242);
+    } else {
+        std::fprintf(stderr, "usage: bench_game random | handling | soak [misses wins] | storm [inputs seed]\n");
+        return 2;
+    }
+    return 0;
+}

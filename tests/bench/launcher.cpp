@@ -1,0 +1,289 @@
+// Starts a program and measures it from outside, as the system sees it. Prints
+// one "key value" line per figure for tools/bench.sh.
+//   launcher startup GAME BARE RUNS    start-up time (process start to main window
+//                                      shown and idle) and working set, the two in turn
+//   launcher idle GAME BARE SECONDS    CPU share while idle: the game with the focus in
+//                                      the guess field, with About shown, after a win and
+//                                      in the background; the bare window
+#include <windows.h>
+
+#include <psapi.h>
+#include <winternl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int GUESS_ID = 2;
+constexpr int DISPLAY_ID = 9;
+constexpr int MESSAGE_ID = 10;
+constexpr int ABOUT_ID = 11;
+
+double now_ms() {
+    static LARGE_INTEGER frequency{};
+    if (frequency.QuadPart == 0) QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+[[noreturn]] void fail(const std::string& what) {
+    std::printf("failure %s\n", what.c_str());
+    std::fflush(stdout);
+    ExitProcess(1);
+}
+
+void figure(const char* key, double value) { std::printf("%s %.6g\n", key, value); }
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n == 0 ? 0 : (n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2);
+}
+
+// Handles this process's own messages while it waits.
+void pump_for(double milliseconds) {
+    const double end = now_ms() + milliseconds;
+    for (double left = milliseconds; left > 0; left = end - now_ms()) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left) + 1, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    }
+}
+
+template <typename Condition>
+bool wait_for(Condition condition, double milliseconds) {
+    const double end = now_ms() + milliseconds;
+    while (!condition()) {
+        if (now_ms() > end) return false;
+        pump_for(1);
+    }
+    return true;
+}
+
+// ---- A started program ---------------------------------------------------------------
+struct Started {
+    PROCESS_INFORMATION process{};
+    HWND window = nullptr;
+    double start_up_ms = 0;
+};
+
+struct Search {
+    DWORD process_id;
+    HWND found;
+};
+
+BOOL CALLBACK match_main_window(HWND window, LPARAM lparam) {
+    auto* search = reinterpret_cast<Search*>(lparam);
+    DWORD owner_process = 0;
+    GetWindowThreadProcessId(window, &owner_process);
+    const LONG style = GetWindowLongA(window, GWL_STYLE);
+    if (owner_process == search->process_id && IsWindowVisible(window) && !GetWindow(window, GW_OWNER) &&
+        (style & WS_CAPTION) == WS_CAPTION) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND main_window_of(DWORD process_id) {
+    Search search{process_id, nullptr};
+    EnumWindows(match_main_window, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+Started start(const std::string& program) {
+    Started s;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    std::string command = "\"" + program + "\"";
+    const double start = now_ms();
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &s.process))
+        fail("cannot start " + program + " (error " + std::to_string(GetLastError()) + ")");
+    if (WaitForInputIdle(s.process.hProcess, 30000) != 0) fail(program + " never became idle");
+    while (!(s.window = main_window_of(s.process.dwProcessId))) {
+        if (now_ms() - start > 30000) fail(program + " showed no main window");
+        Sleep(1);
+    }
+    s.start_up_ms = now_ms() - start;
+    return s;
+}
+
+void stop(Started& s, const std::string& program) {
+    PostMessageA(s.window, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(s.process.hProcess, 30000) != WAIT_OBJECT_0) fail(program + " did not end on WM_CLOSE");
+    DWORD code = 1;
+    GetExitCodeProcess(s.process.hProcess, &code);
+    if (code != 0) fail(program + " ended with exit code " + std::to_string(code));
+    CloseHandle(s.process.hThread);
+    CloseHandle(s.process.hProcess);
+}
+
+double working_set_kb(HANDLE process) {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (!K32GetProcessMemoryInfo(process, &counters, sizeof counters)) return 0;
+    return static_cast<double>(counters.WorkingSetSize) / 1024;
+}
+
+// CPU seconds of a process. Wine answers GetProcessTimes with zeros for other
+// processes; the system's process list carries the sum over its threads.
+double cpu_seconds(const Started& s) {
+    double listed = 0;
+    std::vector<unsigned char> buffer(1 << 20);
+    ULONG length = 0;
+    if (NtQuerySystemInformation(SystemProcessInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
+                                 &length) == 0) {
+        size_t offset = 0;
+        for (;;) {
+            const auto* entry = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(buffer.data() + offset);
+            if (reinterpret_cast<uintptr_t>(entry->UniqueProcessId) == s.process.dwProcessId) {
+                // User and kernel time stand at 0x28 and 0x30 of the entry, in 100 ns units.
+                int64_t user = 0, kernel = 0;
+                std::memcpy(&user, buffer.data() + offset + 0x28, sizeof user);
+                std::memcpy(&kernel, buffer.data() + offset + 0x30, sizeof kernel);
+                listed = static_cast<double>(user + kernel) / 1e7;
+                break;
+            }
+            if (entry->NextEntryOffset == 0) break;
+            offset += entry->NextEntryOffset;
+        }
+    }
+    FILETIME created, ended, kernel, user;
+    double own = 0;
+    if (GetProcessTimes(s.process.hProcess, &created, &ended, &kernel, &user)) {
+        auto seconds = [](FILETIME t) {
+            return static_cast<double>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+        };
+        own = seconds(kernel) + seconds(user);
+    }
+    return std::max(listed, own);
+}
+
+// The CPU share of the process over `seconds`, after a second to settle.
+double idle_percent(const Started& s, double seconds) {
+    pump_for(1000);
+    const double cpu_before = cpu_seconds(s);
+    const double start = now_ms();
+    pump_for(seconds * 1000);
+    const double wall = (now_ms() - start) / 1000;
+    return (cpu_seconds(s) - cpu_before) / wall * 100;
+}
+
+// ---- Driving the game from outside -----------------------------------------------------
+std::string text_of(HWND window) {
+    char text[4096] = {};
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                        &copied);
+    return text;
+}
+
+HWND focus_of(const Started& s) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(s.process.dwThreadId, &info);
+    return info.hwndFocus;
+}
+
+void click(HWND control) {
+    RECT r;
+    GetWindowRect(control, &r);
+    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    INPUT clicks[2] = {};
+    clicks[0].type = clicks[1].type = INPUT_MOUSE;
+    clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, clicks, sizeof(INPUT));
+}
+
+HWND own_window() {
+    WNDCLASSA cls{};
+    cls.lpfnWndProc = DefWindowProcA;
+    cls.hInstance = GetModuleHandleA(nullptr);
+    cls.lpszClassName = "LauncherElsewhere";
+    RegisterClassA(&cls);
+    return CreateWindowExA(0, cls.lpszClassName, "elsewhere", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, 600, 300, 100,
+                           nullptr, nullptr, cls.hInstance, nullptr);
+}
+
+void measure_startup(const std::string& game, const std::string& bare, int runs) {
+    const std::string programs[2] = {game, bare};
+    std::vector<double> start_up[2], working_set[2];
+    for (int run = -1; run < runs; ++run) {  // run -1 warms the caches and is not counted
+        for (int k = 0; k < 2; ++k) {
+            const int which = (run + k + 2) % 2;  // the two take turns at going first
+            Started s = start(programs[which]);
+            pump_for(500);
+            const double kb = working_set_kb(s.process.hProcess);
+            stop(s, programs[which]);
+            if (run < 0) continue;
+            start_up[which].push_back(s.start_up_ms);
+            working_set[which].push_back(kb);
+        }
+    }
+    figure("startup_game_ms", median(start_up[0]));
+    figure("startup_bare_ms", median(start_up[1]));
+    figure("startup_runs", runs);
+    figure("working_set_game_kb", median(working_set[0]));
+    figure("working_set_bare_kb", median(working_set[1]));
+}
+
+void measure_idle(const std::string& game, const std::string& bare, double seconds) {
+    Started b = start(bare);
+    figure("idle_cpu_bare_pct", idle_percent(b, seconds));
+    stop(b, bare);
+
+    Started g = start(game);
+    SetForegroundWindow(g.window);
+    HWND guess = GetDlgItem(g.window, GUESS_ID);
+    HWND display = GetDlgItem(g.window, DISPLAY_ID);
+    HWND message = GetDlgItem(g.window, MESSAGE_ID);
+    HWND about = GetDlgItem(g.window, ABOUT_ID);
+    if (!guess || !display || !message || !about) fail("the game's gadgets are missing");
+
+    click(guess);
+    if (!wait_for([&] { return focus_of(g) == guess; }, 5000)) fail("the guess field did not take the focus");
+    figure("idle_cpu_guess_focus_pct", idle_percent(g, seconds));
+
+    click(about);
+    if (!wait_for([&] { return text_of(display).find("Instructions") != std::string::npos; }, 5000))
+        fail("About did not show its text");
+    figure("idle_cpu_about_pct", idle_percent(g, seconds));
+
+    click(guess);
+    if (!wait_for([&] { return focus_of(g) == guess; }, 5000)) fail("the guess field did not take the focus");
+    for (const char c : std::string("6157")) PostMessageA(guess, WM_CHAR, static_cast<WPARAM>(c), 1);
+    PostMessageA(guess, WM_KEYDOWN, VK_RETURN, 1);
+    PostMessageA(guess, WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC0000001u));
+    if (!wait_for([&] { return text_of(message) == "Enter Another PIN"; }, 5000)) fail("the master code did not win");
+    figure("idle_cpu_after_win_pct", idle_percent(g, seconds));
+
+    HWND elsewhere = own_window();
+    SetForegroundWindow(elsewhere);
+    if (!wait_for([&] { return GetForegroundWindow() == elsewhere; }, 5000)) fail("the game stayed in front");
+    figure("idle_cpu_background_pct", idle_percent(g, seconds));
+    DestroyWindow(elsewhere);
+    stop(g, game);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    setvbuf(stdout, nullptr, _IONBF, 0);
+    const std::string what = argc > 1 ? argv[1] : "";
+    if (argc == 5 && what == "startup") {
+        measure_startup(argv[2], argv[3], std::max(1, std::atoi(argv[4])));
+    } else if (argc == 5 && what == "idle") {
+        measure_idle(argv[2], argv[3], std::atof(argv[4]));
+    } else {
+        std::fprintf(stderr, "usage: launcher startup GAME BARE RUNS | idle GAME BARE SECONDS\n");
+        return 2;
+    }
+    return 0;
+}
