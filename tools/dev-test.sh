@@ -12,7 +12,5 @@ cmake --build "$dir" -j 2 || exit 1
 unset DISPLAY
 source tools/wine-env.sh
 wine_env_up
+trap wine_env_down EXIT
 ctest --test-dir "$dir" --output-on-failure "$@"
-rc=$?
-wine_env_down
-exit $rc

@@ -34,6 +34,8 @@ wine_env_up() {
   [ -n "${TAVEK_DESKTOP:-}" ] && managed=Y
   local settings_version="3-$managed"
   if [ "$(cat "$WINEPREFIX/.tavek-settings" 2>/dev/null)" != "$settings_version" ]; then
+    # A persistent server left behind by an interrupted run would never end.
+    wineserver -k >/dev/null 2>&1 || true
     wineboot -i >/dev/null 2>&1 || true
     wineserver -w
     # Full-window dragging on, so that the toolkit's own sizing loop runs.

@@ -4,7 +4,5 @@
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 wine_env_up
+trap wine_env_down EXIT
 "$@"
-rc=$?
-wine_env_down
-exit $rc
