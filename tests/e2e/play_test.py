@@ -239,18 +239,24 @@ class Play(unittest.TestCase):
             self.assertIn(counts, [(" 1", " 0"), (" 0", " 1")])
             self.assertEqual(len(self.display_lines()), 1)
 
-    def test_tab_order_from_the_guess_field(self):
-        g = self.game
-        g.focus_guess()
+    def focused(self, state):
+        return [n for n, c in state["controls"].items() if c["focus"]]
+
+    def walk_focus(self, key, steps):
+        """Presses key steps times; after each press waits for the focus to move on."""
         order = []
-        for _ in range(6):
-            g.key("Tab")
-            s = g.wait_for(lambda st: any(c["focus"] for c in st["controls"].values())
-                           and not (order == [] and st["controls"][GUESS]["focus"]), "focus moved")
-            focused = [n for n, c in s["controls"].items() if c["focus"]][0]
-            order.append(focused)
-            time.sleep(0.1)
-        self.assertEqual(order, [STRIKES, BALLS, DISPLAY, ABOUT, OK, GUESS])
+        current = self.focused(self.game.state())
+        for _ in range(steps):
+            self.game.key(key)
+            state = self.game.wait_for(lambda st: self.focused(st) not in ([], current), f"{key} moving the focus")
+            current = self.focused(state)
+            order.append(current[0])
+        return order
+
+    def test_tab_and_shift_tab_order_from_the_guess_field(self):
+        self.game.focus_guess()
+        self.assertEqual(self.walk_focus("Tab", 6), [STRIKES, BALLS, DISPLAY, ABOUT, OK, GUESS])
+        self.assertEqual(self.walk_focus("shift+Tab", 6), [OK, ABOUT, DISPLAY, BALLS, STRIKES, GUESS])
 
     def test_alt_f4_ends_with_exit_code_zero(self):
         g = self.game
