@@ -6,9 +6,10 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
+
+#include "game/game_state.h"
 
 namespace drive {
 
@@ -62,7 +63,7 @@ private:
     struct Snapshot {
         int32_t strikes, balls;
         std::string pin;
-        int32_t history[16];
+        int32_t history[HISTORY_SLOTS];
         int32_t current_joke;
     };
     static Snapshot take();
