@@ -196,15 +196,19 @@ class Play(unittest.TestCase):
         g.type("7")
         g.wait_for(lambda st: st["controls"][DISPLAY]["text"] == "", "the joke cleared by typing")
 
-    def test_master_code_wins_and_next_miss_counts_one(self):
+    def test_master_code_wins_by_ok_and_a_click_into_the_field_clears_the_joke(self):
         g = self.game
         g.focus_guess()
         g.type("6157")
         g.wait_for(lambda s: s["controls"][GUESS]["text"] == "6157", "typed")
-        g.key("Return")
+        g.click(OK)  # the focus goes to the button
         s = g.wait_for(lambda st: st["controls"][MESSAGE]["text"] == "Enter Another PIN", "the win")["controls"]
         self.assertNotEqual(s[DISPLAY]["text"], "")
-        self.assertEqual((s[STRIKES]["text"], s[BALLS]["text"]), (" 0", " 0"))
+        self.assertEqual((s[STRIKES]["text"], s[BALLS]["text"], s[GUESS]["text"]), (" 0", " 0", ""))
+        time.sleep(0.3)  # the joke must stay while nothing happens in the guess field
+        self.assertNotEqual(g.text(DISPLAY), "")
+        g.focus_guess()
+        g.wait_for(lambda st: st["controls"][DISPLAY]["text"] == "", "the joke cleared by the click")
         g.guess("0000")
         s = g.state()["controls"]
         if s[MESSAGE]["text"] != "Enter Another PIN":  # unless 0000 is the new PIN
