@@ -391,12 +391,12 @@ SoakFigures run_soak(int misses, int wins, uint32_t seed) {
             f.failure = "game " + std::to_string(g) + ": " + f.failure;
             break;
         }
-        if (g == baseline_game) f.private_after_100_games = private_bytes();
+        size_t& peak = g <= baseline_game ? f.private_peak_first_games : f.private_peak_later_games;
+        peak = std::max(peak, private_bytes());
     }
     f.misses = watcher.misses() - first_watched_miss;
     f.wins = watcher.wins() - 1;
     f.after = object_counts();
-    f.private_at_end = private_bytes();
     f.working_set_at_end = working_set_bytes();
     f.seconds = (now_ms() - start) / 1000.0;
     return f;

@@ -1,7 +1,15 @@
 // The floor of every benchmark figure: a bare Win32 program that registers a
 // class, opens a window with the game's style, place and 660 x 300 client area,
 // and pumps messages until it is closed (exit code 0).
+//   bare-window           the bare window
+//   bare-window rich      the same with one read-only rich-text control where the
+//                         game has its display: the platform libraries the game
+//                         needs for it (common controls, RICHED20.DLL), nothing more
 #include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstring>
 
 namespace {
 
@@ -15,7 +23,17 @@ LRESULT CALLBACK bare_procedure(HWND window, UINT message, WPARAM wparam, LPARAM
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
+    const bool rich = command_line && std::strcmp(command_line, "rich") == 0;
+    if (rich) {
+        // Loaded here, not imported: the bare window itself does without them.
+        using Init = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+        const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES};
+        if (auto init = reinterpret_cast<Init>(GetProcAddress(LoadLibraryA("COMCTL32.DLL"), "InitCommonControlsEx")))
+            init(&controls);
+        LoadLibraryA("RICHED20.DLL");
+    }
+
     WNDCLASSA window_class{};
     window_class.lpfnWndProc = bare_procedure;
     window_class.hInstance = instance;
@@ -31,6 +49,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                                   outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, instance,
                                   nullptr);
     if (!window) return 1;
+    if (rich)
+        CreateWindowExA(WS_EX_CLIENTEDGE, "RichEdit20A", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY, 270,
+                        30, 358, 185, window, nullptr, instance, nullptr);
     ShowWindow(window, SW_SHOWNORMAL);
 
     MSG message;

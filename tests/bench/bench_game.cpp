@@ -221,8 +221,8 @@ void bench_soak(int misses, int wins) {
     figure("soak_user_before", f.before.user);
     figure("soak_user_after", f.after.user);
     note("soak_count_source", std::string("\"") + f.before.source + "\"");
-    figure("soak_private_after_100_games_kb", static_cast<double>(f.private_after_100_games) / 1024);
-    figure("soak_private_at_end_kb", static_cast<double>(f.private_at_end) / 1024);
+    figure("soak_private_peak_first_100_games_kb", static_cast<double>(f.private_peak_first_games) / 1024);
+    figure("soak_private_peak_later_games_kb", static_cast<double>(f.private_peak_later_games) / 1024);
     figure("working_set_after_soak_kb", static_cast<double>(f.working_set_at_end) / 1024);
     release_all();
 }

@@ -1,7 +1,8 @@
 // Starts a program and measures it from outside, as the system sees it. Prints
 // one "key value" line per figure for tools/bench.sh.
-//   launcher startup GAME BARE RUNS    start-up time (process start to main window
-//                                      shown and idle) and working set, the two in turn
+//   launcher startup RUNS NAME=PROGRAM...   start-up time (process start to main
+//                                      window shown and idle) and working set of each
+//                                      program (a path, then any arguments), in turn
 //   launcher idle GAME BARE SECONDS    CPU share while idle: the game with the focus in
 //                                      the guess field, with About shown (the pointer on
 //                                      the button, then moved off), after a win and in the
@@ -98,11 +99,17 @@ HWND main_window_of(DWORD process_id) {
     return search.found;
 }
 
+// `program` is a path, optionally followed by a blank and its arguments.
 Started start(const std::string& program) {
     Started s;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    std::string command = "\"" + program + "\"";
+    const size_t end = program.rfind(".exe");
+    const size_t split = end == std::string::npos ? program.size() : end + 4;
+    std::string command = "\"";
+    command.append(program, 0, split);
+    command += '"';
+    command.append(program, split);
     const double start = now_ms();
     if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &s.process))
         fail("cannot start " + program + " (error " + std::to_string(GetLastError()) + ")");
@@ -213,12 +220,20 @@ HWND own_window() {
                            nullptr, nullptr, cls.hInstance, nullptr);
 }
 
-void measure_startup(const std::string& game, const std::string& bare, int runs) {
-    const std::string programs[2] = {game, bare};
-    std::vector<double> start_up[2], working_set[2];
+// Each program is NAME=PATH[ ARGUMENTS]; they take turns at going first.
+void measure_startup(int runs, const std::vector<std::string>& named) {
+    std::vector<std::string> names, programs;
+    for (const std::string& entry : named) {
+        const size_t equals = entry.find('=');
+        if (equals == std::string::npos) fail("no NAME= in " + entry);
+        names.push_back(entry.substr(0, equals));
+        programs.push_back(entry.substr(equals + 1));
+    }
+    const size_t n = programs.size();
+    std::vector<std::vector<double>> start_up(n), working_set(n);
     for (int run = -1; run < runs; ++run) {  // run -1 warms the caches and is not counted
-        for (int k = 0; k < 2; ++k) {
-            const int which = (run + k + 2) % 2;  // the two take turns at going first
+        for (size_t k = 0; k < n; ++k) {
+            const size_t which = (static_cast<size_t>(run + 1) + k) % n;
             Started s = start(programs[which]);
             pump_for(500);
             const double kb = working_set_kb(s.process.hProcess);
@@ -228,11 +243,11 @@ void measure_startup(const std::string& game, const std::string& bare, int runs)
             working_set[which].push_back(kb);
         }
     }
-    figure("startup_game_ms", median(start_up[0]));
-    figure("startup_bare_ms", median(start_up[1]));
     figure("startup_runs", runs);
-    figure("working_set_game_kb", median(working_set[0]));
-    figure("working_set_bare_kb", median(working_set[1]));
+    for (size_t k = 0; k < n; ++k) {
+        figure(("startup_" + names[k] + "_ms").c_str(), median(start_up[k]));
+        figure(("working_set_" + names[k] + "_kb").c_str(), median(working_set[k]));
+    }
 }
 
 void measure_idle(const std::string& game, const std::string& bare, double seconds) {
@@ -281,12 +296,12 @@ void measure_idle(const std::string& game, const std::string& bare, double secon
 int main(int argc, char** argv) {
     setvbuf(stdout, nullptr, _IONBF, 0);
     const std::string what = argc > 1 ? argv[1] : "";
-    if (argc == 5 && what == "startup") {
-        measure_startup(argv[2], argv[3], std::max(1, std::atoi(argv[4])));
+    if (argc >= 4 && what == "startup") {
+        measure_startup(std::max(1, std::atoi(argv[2])), std::vector<std::string>(argv + 3, argv + argc));
     } else if (argc == 5 && what == "idle") {
         measure_idle(argv[2], argv[3], std::atof(argv[4]));
     } else {
-        std::fprintf(stderr, "usage: launcher startup GAME BARE RUNS | idle GAME BARE SECONDS\n");
+        std::fprintf(stderr, "usage: launcher startup RUNS NAME=PROGRAM... | idle GAME BARE SECONDS\n");
         return 2;
     }
     return 0;
