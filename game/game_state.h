@@ -64,6 +64,7 @@ struct GameState {
     std::string message_on_screen;    // the message line's text, when message_known is 1
     int32_t message_known;            // 1: message_on_screen is what the line shows
     int32_t display_known_empty;      // 1: the display is empty
+    int32_t display_font;             // the font number last given to the display; 0 before any
 };
 
 // ---- Joke reel ----------------------------------------------------------------------

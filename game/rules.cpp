@@ -9,6 +9,13 @@ namespace {
 
 HFONT font_handle(int font) { return game.font_handles[font - 1]; }
 
+// A font change repaints the whole display: give it only when the font differs.
+void set_display_font(int font) {
+    if (game.display_font == font) return;
+    set_gadget_font(GADGET_DISPLAY, font_handle(font));
+    game.display_font = font;
+}
+
 // Clears the About text when it is up; the step that follows no longer shows it.
 void clear_about() {
     if (game.about_shown == 1) clear_display();
@@ -32,7 +39,7 @@ std::string count_text(int32_t count, int32_t shown_up_to) {
 
 // Shows the miss line at the top of the display.
 void add_miss_line(const std::string& line) {
-    set_gadget_font(GADGET_DISPLAY, font_handle(FONT_DISPLAY));
+    set_display_font(FONT_DISPLAY);
     add_gadget_item(GADGET_DISPLAY, 0, line.c_str());
     game.display_known_empty = 0;
 }
@@ -125,7 +132,7 @@ void clear_display() {
 }
 
 void write_display(int font, const std::string& text) {
-    set_gadget_font(GADGET_DISPLAY, font_handle(font));
+    set_display_font(font);
     set_gadget_text(GADGET_DISPLAY, text.c_str());
     game.display_known_empty = text.empty() ? 1 : 0;
 }

@@ -52,6 +52,9 @@ LRESULT text_length(GadgetRecord* record) { return send(record, WM_GETTEXTLENGTH
 
 int editor_add_item(GadgetRecord* record, int position, const char* text, intptr_t) {
     if (!text) text = "";
+    // A line and its break go in as two replacements; the control repaints once,
+    // after both, instead of after each.
+    send(record, WM_SETREDRAW, FALSE, 0);
     hide_selection(record);
     const LRESULT start = position == -1 ? -1 : line_start(record, position);
     if (start != -1) {
@@ -72,6 +75,8 @@ int editor_add_item(GadgetRecord* record, int position, const char* text, intptr
         replace_selection(record, text);
     }
     show_selection(record);
+    send(record, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(record->handle, nullptr, TRUE);
     return 0;
 }
 

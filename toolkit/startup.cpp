@@ -23,6 +23,12 @@ bool create_general_heap() {
 HANDLE general_heap() { return toolkit.general_heap; }
 
 void destroy_general_heap() {
+    // The tables and thread records lived in the heap: forget them, so that a
+    // later lookup finds nothing instead of reading freed memory.
+    toolkit.fonts = toolkit.windows = toolkit.gadgets = nullptr;
+    toolkit.gadget_context = nullptr;
+    toolkit.events = nullptr;
+    toolkit.sizing = nullptr;
     if (toolkit.general_heap && toolkit.general_heap_private) HeapDestroy(toolkit.general_heap);
     toolkit.general_heap = nullptr;
     toolkit.general_heap_private = false;
