@@ -16,6 +16,11 @@ namespace drive {
 
 // ---- The loop and the screen ------------------------------------------------------
 
+bool start_game_once() {
+    static const bool started = start_up();
+    return started;
+}
+
 HWND main_window() { return window_handle(WINDOW_MAIN); }
 HWND control(int gadget) { return gadget_handle(gadget); }
 

@@ -14,6 +14,8 @@
 namespace drive {
 
 // ---- The loop and the screen ------------------------------------------------------
+// Starts the game in this process the first time it is called; true once it stands.
+bool start_game_once();
 HWND main_window();
 HWND control(int gadget);
 

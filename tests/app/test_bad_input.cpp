@@ -174,13 +174,7 @@ TEST(Scenario, DISABLED_MainWindowRefused) {
 
 class BadInput : public testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static bool started = false;
-        if (!started) {
-            ASSERT_TRUE(start_up());
-            started = true;
-        }
-    }
+    static void SetUpTestSuite() { ASSERT_TRUE(drive::start_game_once()); }
 
     void SetUp() override {
         set_gadget_text(GADGET_GUESS, "");

@@ -26,13 +26,7 @@ using drive::type_into_guess;
 
 class MainWindow : public testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static bool started = false;
-        if (!started) {
-            ASSERT_TRUE(start_up());
-            started = true;
-        }
-    }
+    static void SetUpTestSuite() { ASSERT_TRUE(drive::start_game_once()); }
     static HWND main() { return drive::main_window(); }
     static HWND control(int gadget) { return drive::control(gadget); }
 
