@@ -22,6 +22,20 @@ bool start_game_once() {
 }
 
 HWND main_window() { return window_handle(WINDOW_MAIN); }
+
+void reset_game(const std::string& pin) {
+    set_gadget_text(GADGET_GUESS, "");
+    set_gadget_text(GADGET_DISPLAY, "");
+    set_gadget_text(GADGET_MESSAGE, "");
+    set_gadget_text(GADGET_STRIKES, " 0");
+    set_gadget_text(GADGET_BALLS, " 0");
+    run_until_idle();
+    game.secret_pin = pin;
+    game.guess.clear();
+    game.strikes = game.balls = 0;
+    game.about_shown = game.display_clear_pending = 0;
+    game.message_known = game.display_known_empty = 0;  // the screen was written behind the game's back
+}
 HWND control(int gadget) { return gadget_handle(gadget); }
 
 int run_until_idle(int limit) {

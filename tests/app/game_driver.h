@@ -17,6 +17,9 @@ namespace drive {
 // Starts the game in this process the first time it is called; true once it stands.
 bool start_game_once();
 HWND main_window();
+// A fresh game on the running window: empty fields, counts " 0", the given PIN,
+// and nothing assumed about what the screen shows.
+void reset_game(const std::string& pin);
 HWND control(int gadget);
 
 // Runs loop passes until no message is waiting. Returns how many ran, or -1 when

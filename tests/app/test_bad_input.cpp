@@ -176,18 +176,7 @@ class BadInput : public testing::Test {
 protected:
     static void SetUpTestSuite() { ASSERT_TRUE(drive::start_game_once()); }
 
-    void SetUp() override {
-        set_gadget_text(GADGET_GUESS, "");
-        set_gadget_text(GADGET_DISPLAY, "");
-        set_gadget_text(GADGET_MESSAGE, "");
-        set_gadget_text(GADGET_STRIKES, " 0");
-        set_gadget_text(GADGET_BALLS, " 0");
-        drive::run_until_idle();
-        game.secret_pin = "1234";
-        game.guess.clear();
-        game.strikes = game.balls = 0;
-        game.about_shown = game.display_clear_pending = 0;
-    }
+    void SetUp() override { drive::reset_game("1234"); }
 
     static void paste(const std::string& text) {
         ASSERT_TRUE(OpenClipboard(drive::main_window()));

@@ -38,20 +38,7 @@ protected:
         return format.szFaceName;
     }
 
-    void SetUp() override {
-        // Each test starts a fresh game with a known PIN and an empty screen.
-        set_gadget_text(GADGET_GUESS, "");
-        set_gadget_text(GADGET_DISPLAY, "");
-        set_gadget_text(GADGET_MESSAGE, "");
-        set_gadget_text(GADGET_STRIKES, " 0");
-        set_gadget_text(GADGET_BALLS, " 0");
-        run_until_idle();
-        game.secret_pin = "1234";
-        game.guess.clear();
-        game.strikes = game.balls = 0;
-        game.about_shown = game.display_clear_pending = 0;
-        game.message_known = game.display_known_empty = 0;  // the screen was written behind the game's back
-    }
+    void SetUp() override { drive::reset_game("1234"); }
 };
 
 struct Expected {
