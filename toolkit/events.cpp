@@ -12,6 +12,11 @@ constexpr const char* WINDOW_ID_PROPERTY = "QZ_WindowID";
 constexpr const char* GADGET_ID_PROPERTY = "QZ_ID";
 constexpr const char* MDI_GADGET_PROPERTY = "QZ_MDI_Gadget";
 
+// What a timed wait wakes for: every kind of input and posted message. The
+// headers' QS_ALLINPUT also names touch, pointer and raw-input bits, which
+// platforms older than those kinds of input refuse as an invalid mask.
+constexpr DWORD WAKE_MASK = 0x1FF;
+
 // The attached record may name a further block in its sixth word.
 constexpr size_t ATTACHED_BLOCK_WORD = 5;
 
@@ -125,6 +130,7 @@ HACCEL shortcut_table_for(HWND window) {
 
 int wait_event(int timeout) {
     EventRecord* events = event_record();
+    if (!events) return EVENT_NONE;  // after shut-down
     release_attached();
     events->type = -1;
 
@@ -144,7 +150,7 @@ int wait_event(int timeout) {
         if (GetMessageA(&message, nullptr, 0, 0) == -1) return EVENT_NONE;
     } else if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD)) {
         if (timeout == 0) return EVENT_NONE;
-        const DWORD woken = MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(timeout), QS_ALLINPUT);
+        const DWORD woken = MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(timeout), WAKE_MASK);
         if (woken == WAIT_TIMEOUT) return EVENT_NONE;
         if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD)) return EVENT_NONE;
     }
@@ -166,9 +172,10 @@ int wait_event(int timeout) {
     return static_cast<int>(message.message);
 }
 
-int event_window() { return event_record()->window; }
-int event_gadget() { return event_record()->gadget; }
-int event_type() { return event_record()->type; }
+// After shut-down there is no event: no window, no gadget, no type.
+int event_window() { return event_record() ? event_record()->window : -1; }
+int event_gadget() { return event_record() ? event_record()->gadget : -1; }
+int event_type() { return event_record() ? event_record()->type : -1; }
 
 void flush_messages() {
     MSG message;
@@ -176,7 +183,7 @@ void flush_messages() {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-    event_record()->pending = 0;
+    if (EventRecord* events = event_record()) events->pending = 0;
 }
 
 LRESULT forward_to_gadget(HWND control, HWND parent, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -55,7 +55,17 @@ intptr_t create_gadget(const GadgetCreation& creation) {
         DestroyWindow(control);
         return 0;
     }
-    if (creation.set_up) creation.set_up(record, control);
+    if (creation.set_up) {
+        // The set-up may dispatch messages, and a gadget created meanwhile may
+        // have moved the table: find the record again by its number.
+        const int number = creation.number == -1 ? objects_number_of(toolkit.gadgets, record) : creation.number;
+        creation.set_up(record, control);
+        record = static_cast<GadgetRecord*>(objects_at(toolkit.gadgets, number));
+        if (!record || record->handle) {  // gone, or taken by a gadget made meanwhile
+            DestroyWindow(control);
+            return 0;
+        }
+    }
     return register_gadget(creation.number, record, control, creation.kind);
 }
 

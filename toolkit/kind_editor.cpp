@@ -87,11 +87,13 @@ void editor_clear_items(GadgetRecord* record) {
 
 void editor_remove_item(GadgetRecord* record, int line) {
     const LRESULT start = line_start(record, line);
-    if (start == -1) return;  // selecting from -1 would empty the current selection instead
-    hide_selection(record);
-    select(record, start, line_start(record, line + 1));  // the last line: to the end
-    replace_selection(record, "");
-    show_selection(record);
+    if (start != -1) {  // selecting from -1 would empty the current selection instead
+        hide_selection(record);
+        select(record, start, line_start(record, line + 1));  // the last line: to the end
+        replace_selection(record, "");
+        show_selection(record);
+    }
+    // An empty text keeps no pending line, whichever line was named.
     if (text_length(record) == 0) record->editor.line_state = LINES_NORMAL;
 }
 

@@ -1,12 +1,11 @@
 #include "toolkit/object_table.h"
 
+#include <climits>
 #include <cstring>
 
 namespace {
 
 constexpr size_t header_size = (sizeof(RecordNode) + 15) / 16 * 16;
-
-int next_identity = ANONYMOUS_IDENTITY_FIRST;
 
 // The first pointer-sized word decides, or the whole record when it is smaller:
 // reading past a small record would look into its neighbour.
@@ -27,7 +26,19 @@ RecordNode* anonymous_node(ObjectTable* table, int identity) {
     return nullptr;
 }
 
+// Identities count down and start over at the top of their range instead of
+// running past INT_MIN; one still live in this table is passed over.
+int take_identity(ObjectTable* table) {
+    for (;;) {
+        const int identity = next_anonymous_identity;
+        next_anonymous_identity = identity == INT_MIN ? ANONYMOUS_IDENTITY_FIRST : identity - 1;
+        if (!anonymous_node(table, identity)) return identity;
+    }
+}
+
 }  // namespace
+
+int next_anonymous_identity = ANONYMOUS_IDENTITY_FIRST;
 
 RecordNode* record_node_of(void* record) {
     return reinterpret_cast<RecordNode*>(static_cast<unsigned char*>(record) - header_size);
@@ -74,7 +85,7 @@ ObjectTable* objects_create(size_t record_size, int growth_step, FreeHandler fre
 void* objects_slot(ObjectTable* table, int number) {
     if (number == -1) {
         void* record = record_list_add(&table->anonymous, table->record_size);
-        if (record) record_node_of(record)->identity = next_identity--;
+        if (record) record_node_of(record)->identity = take_identity(table);
         return record;
     }
     if (number < 0) return nullptr;
@@ -101,6 +112,13 @@ void* objects_find(ObjectTable* table, int number) {
     if (!node) return nullptr;
     void* record = record_of(node);
     return first_word_set(table, record) ? record : nullptr;
+}
+
+void* objects_at(ObjectTable* table, int number) {
+    if (!table) return nullptr;
+    if (number >= 0 && number < table->capacity) return array_record(table, number);
+    RecordNode* node = anonymous_node(table, number);
+    return node ? record_of(node) : nullptr;
 }
 
 void objects_release(ObjectTable* table, int number) {

@@ -30,6 +30,9 @@ void* record_of(RecordNode* node);
 // Anonymous identities count down from ANONYMOUS_IDENTITY_FIRST, so they never
 // collide with array indices, with -1 or with the menu-source control ID.
 inline constexpr int ANONYMOUS_IDENTITY_FIRST = -65536;
+// The identity the next anonymous record gets; after INT_MIN the count starts
+// over at ANONYMOUS_IDENTITY_FIRST.
+extern int next_anonymous_identity;
 
 using FreeHandler = int (*)(int number);
 
@@ -50,6 +53,10 @@ ObjectTable* objects_create(size_t record_size, int growth_step, FreeHandler fre
 // free handler. nullptr for other negative numbers and when growth fails.
 void* objects_slot(ObjectTable* table, int number);
 void* objects_find(ObjectTable* table, int number);
+// The record for number whether occupied or not (an anonymous record by its
+// identity); nullptr for a number the table has no record for. A caller that
+// holds a record across calls that may grow the table finds it again here.
+void* objects_at(ObjectTable* table, int number);
 void objects_release(ObjectTable* table, int number);
 void objects_rewind(ObjectTable* table);
 void* objects_next(ObjectTable* table, int* out_number);

@@ -100,9 +100,13 @@ intptr_t open_window(int number, int x, int y, int width, int height, const char
 
     HWND handle = CreateWindowExA(0, name.text, title, flags, x, y, outer_width, outer_height, owner,
                                   nullptr, toolkit.module, nullptr);
-    if (!handle) {
+    // Creation runs the window procedure, and a window opened meanwhile may
+    // have moved the table: find the record again by its number.
+    record = static_cast<WindowRecord*>(objects_at(toolkit.windows, number));
+    if (!handle || !record || record->handle) {
+        if (handle) DestroyWindow(handle);
         UnregisterClassA(name.text, toolkit.module);
-        objects_release(toolkit.windows, number);
+        if (!handle) objects_release(toolkit.windows, number);
         return 0;
     }
     record->handle = handle;

@@ -142,6 +142,17 @@ TEST(Scenario, DISABLED_RichEdit20Refused) {
     EXPECT_EQ(get_gadget_text(GADGET_MESSAGE), "Enter Another PIN");
     EXPECT_EQ(get_gadget_text(GADGET_DISPLAY), joke_reel.jokes[joke_reel.current_joke]);
     release_all();
+
+    // After shut-down the event stream answers "nothing" instead of reading the
+    // record that went with the general heap.
+    PostMessageA(nullptr, WM_USER, 0, 0);
+    EXPECT_EQ(wait_event(0), EVENT_NONE);
+    EXPECT_EQ(wait_event(5), EVENT_NONE);
+    EXPECT_EQ(wait_event(), EVENT_NONE);
+    flush_messages();
+    EXPECT_EQ(event_window(), -1);
+    EXPECT_EQ(event_gadget(), -1);
+    EXPECT_EQ(event_type(), -1);
 }
 
 // Refuses the creation of the main window's class and nothing else.

@@ -74,6 +74,14 @@ TEST_F(Editor, PendingEmptyLineAndClearing) {
     EXPECT_EQ(lines_of(DISPLAY), Lines{"b"}) << "clearing dropped the pending line";
     EXPECT_EQ(clear_gadget_items(DISPLAY), 1);
     EXPECT_EQ(count_gadget_items(DISPLAY), 0);
+    // Removing from an empty text drops the pending line, whichever line is named.
+    for (int line : {0, 3, -1}) {
+        SCOPED_TRACE(line);
+        add_gadget_item(DISPLAY, -1, "");
+        ASSERT_EQ(count_gadget_items(DISPLAY), 1);
+        remove_gadget_item(DISPLAY, line);
+        EXPECT_EQ(count_gadget_items(DISPLAY), 0);
+    }
 }
 
 TEST_F(Editor, ReplacingAndRemovingLines) {

@@ -5,10 +5,21 @@
 
 #include <vector>
 
+#include "tests/import_slot.h"
 #include "toolkit/internal.h"
 #include "toolkit_fixture.h"
 
+IMPORT_SLOT(wait_slot, MsgWaitForMultipleObjects, 20);
+
 namespace {
+
+// The wake mask of each timed wait.
+std::vector<DWORD> wake_masks;
+decltype(&MsgWaitForMultipleObjects) real_wait = nullptr;
+DWORD WINAPI noting_wait(DWORD count, const HANDLE* handles, BOOL all, DWORD timeout, DWORD mask) {
+    wake_masks.push_back(mask);
+    return real_wait(count, handles, all, timeout, mask);
+}
 
 struct Event {
     int code, window, gadget, type;
@@ -174,9 +185,13 @@ TEST_F(Events, WaitingWithATimeout) {
     EXPECT_EQ(event_type(), -1);
     EXPECT_EQ(event_gadget(), 3);
 
+    real_wait = replace_import(wait_slot, noting_wait);
     const ULONGLONG start = GetTickCount64();
     EXPECT_EQ(wait_event(50), EVENT_NONE);
     EXPECT_GE(GetTickCount64() - start, 45u);
+    replace_import(wait_slot, real_wait);
+    // Every input and posted message; no touch, pointer or raw-input bits.
+    EXPECT_EQ(wake_masks, std::vector<DWORD>{0x1FF});
 
     PostMessageA(window, WM_USER + 4, 0, 0);
     EXPECT_EQ(wait_event(), WM_USER + 4);

@@ -135,6 +135,44 @@ TEST_F(Gadgets, AnonymousGadgetIsAddressedByItsIdentity) {
     EXPECT_EQ(gadget_handle(number), nullptr);
 }
 
+// The editor's set-up dispatches waiting messages; one of them makes a gadget
+// under a number past the table's end, which moves the table.
+constexpr UINT MAKE_FAR_GADGET = WM_APP + 7;
+int far_gadget = 0;
+LRESULT make_far_gadget(HWND, UINT message, WPARAM, LPARAM) {
+    if (message != MAKE_FAR_GADGET) return HOOK_CONTINUE;
+    create_label(far_gadget, 0, 0, 10, 10, "far");
+    return 0;
+}
+
+TEST_F(Gadgets, AGadgetMadeDuringAnotherOnesSetUpMovesNothingUnderIt) {
+    for (int number : {3, -1}) {
+        SCOPED_TRACE(number);
+        far_gadget = toolkit.gadgets->capacity + 200;
+        const unsigned char* before = toolkit.gadgets->array;
+        event_record()->global_hook = make_far_gadget;
+        PostMessageA(window, MAKE_FAR_GADGET, 0, 0);
+        const intptr_t made = create_editor(number, 10, 10, 200, 100, 0);
+        event_record()->global_hook = nullptr;
+        ASSERT_NE(gadget_handle(far_gadget), nullptr) << "the message was dispatched during the set-up";
+        // An anonymous record lives outside the array; the first row moves the array.
+        if (number != -1) {
+            ASSERT_NE(toolkit.gadgets->array, before) << "the table moved";
+        }
+        const int editor = number == -1 ? static_cast<int>(made) : number;
+        ASSERT_NE(gadget_handle(editor), nullptr);
+        if (number != -1) {
+            EXPECT_EQ(reinterpret_cast<HWND>(made), gadget_handle(editor));
+        }
+        EXPECT_EQ(GetWindowLongPtrA(gadget_handle(editor), GWLP_ID), editor);
+        EXPECT_EQ(set_gadget_text(editor, "still itself"), 1);
+        EXPECT_EQ(get_gadget_text(editor), "still itself");
+        EXPECT_TRUE(HeapValidate(general_heap(), 0, nullptr));
+        free_gadget(editor);
+        free_gadget(far_gadget);
+    }
+}
+
 // A label's or input's answer to its colour message, asked through its window.
 TEST_F(Gadgets, LabelAndInputColourRules) {
     const int32_t red = RGB(200, 0, 0), blue = RGB(0, 0, 190);

@@ -189,6 +189,27 @@ TEST_F(ObjectTableTest, ReleasingEachRecordAsItIsReturnedEmptiesTheTable) {
     EXPECT_EQ(table->capacity, 56) << "releasing never shrinks the array";
 }
 
+TEST_F(ObjectTableTest, AnonymousIdentitiesStartOverAtTheTopInsteadOfPassingIntMin) {
+    ObjectTable* table = make_table(4);
+    const int saved = next_anonymous_identity;
+    next_anonymous_identity = ANONYMOUS_IDENTITY_FIRST;
+    auto* live = static_cast<TestRecord*>(objects_slot(table, -1));  // keeps the top identity
+    ASSERT_NE(live, nullptr);
+    live->tag = 1;
+    next_anonymous_identity = INT_MIN + 1;
+    std::vector<int> identities;
+    for (int i = 0; i < 3; ++i) {
+        auto* record = static_cast<TestRecord*>(objects_slot(table, -1));
+        ASSERT_NE(record, nullptr);
+        record->tag = 2;
+        identities.push_back(objects_number_of(table, record));
+    }
+    next_anonymous_identity = saved;
+    EXPECT_EQ(identities, (std::vector<int>{INT_MIN + 1, INT_MIN, ANONYMOUS_IDENTITY_FIRST - 1}))
+        << "the live top identity is passed over";
+    EXPECT_EQ(objects_find(table, ANONYMOUS_IDENTITY_FIRST), live);
+}
+
 TEST_F(ObjectTableTest, AnonymousIdentitiesNeverCollideWithNumbersAndDieWithTheirRecord) {
     ObjectTable* table = make_table(16);
     ObjectTable* other = make_table(16);

@@ -155,6 +155,42 @@ TEST_F(Windows, FailedCreationLeavesNoWindowSlotOrClass) {
     EXPECT_TRUE(no_windows_left());
 }
 
+// Creating a window runs its procedure; a window opened from there under a
+// number past the table's end moves the table.
+int far_window = 0;
+LRESULT open_far_window(HWND, UINT message, WPARAM, LPARAM) {
+    if (message != WM_CREATE || far_window == 0) return HOOK_CONTINUE;
+    const int number = far_window;
+    far_window = 0;
+    open_window(number, 0, 0, 50, 50, "far", WINDOW_HIDDEN);
+    return HOOK_CONTINUE;
+}
+
+TEST_F(Windows, AWindowOpenedWhileAnotherIsCreatedMovesNothingUnderIt) {
+    for (int number : {4, -1}) {
+        SCOPED_TRACE(number);
+        const int distant = toolkit.windows->capacity + 100;
+        far_window = distant;
+        const unsigned char* before = toolkit.windows->array;
+        event_record()->global_hook = open_far_window;
+        const intptr_t made = open_window(number, 0, 0, 200, 100, "", WINDOW_HIDDEN);
+        event_record()->global_hook = nullptr;
+        ASSERT_NE(window_handle(distant), nullptr) << "the window was opened during the creation";
+        // An anonymous record lives outside the array; the first row moves the array.
+        if (number != -1) {
+            ASSERT_NE(toolkit.windows->array, before) << "the table moved";
+        }
+        const int opened = number == -1 ? static_cast<int>(made) : number;
+        ASSERT_NE(window_handle(opened), nullptr);
+        if (number != -1) {
+            EXPECT_EQ(reinterpret_cast<HWND>(made), window_handle(opened));
+        }
+        EXPECT_NE(add_shortcut(opened, 'K', 900), nullptr) << "the window's shortcut entries are its own";
+        EXPECT_TRUE(HeapValidate(general_heap(), 0, nullptr));
+        close_all_windows();
+    }
+}
+
 TEST_F(Windows, NumbersThatNameNoWindowDoNothing) {
     HWND window = open(0, WINDOW_HIDDEN);
     for (int number : {1, 15, 1000, -1, -2, ANONYMOUS_IDENTITY_FIRST - 50}) {
