@@ -14,9 +14,29 @@
 #include "game_driver.h"
 #include "game/game_state.h"
 #include "game/main_window.h"
+#include "runtime/random.h"
 #include "toolkit/internal.h"
 
 namespace {
+
+// The real start-up, run once for this program right after an explicit seed;
+// what it drew is kept before the tests reset the game.
+constexpr uint32_t START_SEED = 987654;
+struct StartUpDraws {
+    std::string pin;
+    std::vector<int32_t> history;
+};
+StartUpDraws start_up_draws;
+
+class SeededStartUp : public testing::Environment {
+public:
+    void SetUp() override {
+        random_seed(START_SEED);
+        ASSERT_TRUE(drive::start_game_once());
+        start_up_draws = {game.secret_pin, {joke_reel.history + HISTORY_FIRST, joke_reel.history + HISTORY_LAST + 1}};
+    }
+};
+const testing::Environment* const seeded_start_up = testing::AddGlobalTestEnvironment(new SeededStartUp);
 
 using drive::click;
 using drive::display_lines;
@@ -95,6 +115,40 @@ TEST_F(MainWindow, GadgetsStandWhereAndAsTheLayoutSays) {
     }
     // "Strikes" alone is left-aligned.
     EXPECT_EQ(GetWindowLongA(control(GADGET_STRIKES_LABEL), GWL_STYLE) & SS_TYPEMASK, SS_LEFT);
+}
+
+TEST_F(MainWindow, StartUpDrawsThePinFirstThenNineHistoryValues) {
+    random_seed(START_SEED);
+    const std::string pin = pin_text(random_upto(9999));
+    std::vector<int32_t> history;
+    for (int s = HISTORY_FIRST; s <= HISTORY_LAST; ++s) history.push_back(random_upto(JOKE_COUNT - 1));
+    EXPECT_EQ(start_up_draws.pin, pin);
+    EXPECT_EQ(start_up_draws.history, history);
+}
+
+TEST_F(MainWindow, EachGameFontByNumberHasItsFaceAndSize) {
+    const struct {
+        int number;
+        const char* face;
+        int points;
+    } rows[] = {
+        {FONT_PROMPT, "Times New Roman", 12},       {FONT_DIGITS, "Arial", 18}, {FONT_LABEL, "Arial Rounded MT Bold", 9},
+        {FONT_DISPLAY, "Arial Rounded MT Bold", 10}, {FONT_BUTTON, "Arial", 10}, {FONT_ABOUT, "Courier New", 9},
+    };
+    HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    const int dpi = GetDeviceCaps(display, LOGPIXELSY);
+    DeleteDC(display);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.number);
+        auto* record = static_cast<HFONT*>(objects_find(toolkit.fonts, row.number));
+        ASSERT_NE(record, nullptr);
+        EXPECT_EQ(*record, game.font_handles[row.number - 1]);
+        LOGFONTA font{};
+        ASSERT_EQ(GetObjectA(*record, sizeof font, &font), static_cast<int>(sizeof font));
+        EXPECT_STREQ(font.lfFaceName, row.face);
+        EXPECT_EQ(font.lfHeight, -MulDiv(row.points, dpi, 72));
+        EXPECT_EQ(font.lfWeight, FW_NORMAL);
+    }
 }
 
 TEST_F(MainWindow, WindowTitleStyleAndPlace) {

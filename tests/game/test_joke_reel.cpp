@@ -106,28 +106,6 @@ TEST(JokeReel, EachAttemptShiftsTheHistory) {
     }
 }
 
-TEST(JokeReel, StartUpDrawsThePinFirstThenNineHistoryValues) {
-    for (uint32_t seed : {0u, 42u, 987654u}) {
-        SCOPED_TRACE(seed);
-        random_seed(seed);
-        const int32_t pin = random_upto(9999);
-        std::vector<int32_t> history;
-        for (int s = 0; s < 9; ++s) history.push_back(random_upto(20));
-
-        joke_reel.jokes[3] = "stale";
-        joke_reel.history[10] = 5;
-        random_seed(seed);
-        init_joke_reel_table();
-        game.secret_pin = draw_pin();
-        init_joke_reel_history();
-        EXPECT_EQ(game.secret_pin, pin_text(pin));
-        EXPECT_EQ(std::vector<int32_t>(joke_reel.history + 1, joke_reel.history + 10), history);
-        EXPECT_EQ(joke_reel.history[0], 0);
-        EXPECT_EQ(joke_reel.history[10], 0);
-        for (const std::string& joke : joke_reel.jokes) EXPECT_EQ(joke, "");
-    }
-}
-
 // The first seed from which random_upto(20) yields `first_zero` zeros and then
 // a non-zero value.
 uint32_t seed_with_zero_draws(int first_zero) {

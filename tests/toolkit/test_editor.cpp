@@ -130,6 +130,13 @@ TEST_F(Editor, FrontColourSurvivesFontChanges) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.colour);
         set_gadget_colour(DISPLAY, COLOUR_FRONT, row.colour);
+        // Another colour behind the toolkit's back: only the font change's
+        // re-apply brings the gadget's own colour back.
+        CHARFORMATA other{};
+        other.cbSize = sizeof other;
+        other.dwMask = CFM_COLOR;
+        other.crTextColor = RGB(1, 2, 3);
+        for (WPARAM which : {SCF_ALL, SCF_DEFAULT}) SendMessageA(editor, EM_SETCHARFORMAT, which, reinterpret_cast<LPARAM>(&other));
         EXPECT_EQ(set_gadget_font(DISPLAY, row.font), 0);
         SendMessageA(editor, EM_SETSEL, 0, -1);
         for (WPARAM which : {SCF_DEFAULT, SCF_SELECTION}) {

@@ -64,6 +64,8 @@ TEST_F(Events, WindowEventsQueueInOrderAndAnUnreadRepeatCoalesces) {
                       reinterpret_cast<HWND>(open_window(2, 0, 0, 100, 100, "", WINDOW_HIDDEN))};
     RemovePropA(windows[2], "QZ_WindowID");  // as while the window is being destroyed
     drain_events();
+    HDC screen = GetDC(nullptr);
+    const WPARAM dc = reinterpret_cast<WPARAM>(screen);
     struct Message {
         int to;
         UINT message;
@@ -86,6 +88,8 @@ TEST_F(Events, WindowEventsQueueInOrderAndAnUnreadRepeatCoalesces) {
         {"minimised size", {{0, WM_SIZE, SIZE_MINIMIZED}}, {}},
         {"activation only", {{0, WM_ACTIVATE, WA_INACTIVE}, {0, WM_ACTIVATE, WA_ACTIVE}}, {{13104, 0, 0, -1}}},
         {"window without its number", {{2, WM_MOVE, 0}, {2, WM_CLOSE, 0}, {2, WM_SIZE, SIZE_RESTORED}}, {}},
+        {"erased background", {{0, WM_ERASEBKGND, dc}}, {{EVENT_REPAINT, 0, 0, -1}}},
+        {"erased background of a window without its number", {{2, WM_ERASEBKGND, dc}}, {{EVENT_REPAINT, -1, 0, -1}}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -97,6 +101,7 @@ TEST_F(Events, WindowEventsQueueInOrderAndAnUnreadRepeatCoalesces) {
         }
         EXPECT_EQ(collect(), row.expected);
     }
+    ReleaseDC(nullptr, screen);
     for (HWND open : windows) EXPECT_TRUE(IsWindow(open)) << "WM_CLOSE leaves the window open";
 }
 
@@ -286,6 +291,10 @@ TEST_F(Events, ControlMessagesAreForwardedOnlyToTheirOwnGadget) {
     };
     const Row rows[] = {
         {"colour request", WM_CTLCOLORBTN, context, from(control), 1234, 1234, true},
+        {"edit colour request", WM_CTLCOLOREDIT, context, from(control), 1235, 1235, true},
+        {"static colour request", WM_CTLCOLORSTATIC, context, from(control), 1236, 1236, true},
+        {"list colour request", WM_CTLCOLORLISTBOX, context, from(control), 1237, 1237, true},
+        {"vertical scroll", WM_VSCROLL, 0, from(control), 78, 78, true},
         {"gadget request", MSG_GADGET_REQUEST, 0, from(control), 55, 55, true},
         {"notification", WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header), 66, 66, true},
         {"scroll", WM_HSCROLL, 0, from(control), 77, 77, true},

@@ -5,10 +5,25 @@
 #include <cstring>
 #include <vector>
 
+#include "tests/import_slot.h"
 #include "toolkit/internal.h"
+
+#include <commctrl.h>
 #include "toolkit_fixture.h"
 
+IMPORT_SLOT(init_controls_slot, InitCommonControlsEx, 4);
+
 namespace {
+
+// What the toolkit's start-up asks of the common controls; noted from before
+// the first test, since the start-up runs once per program.
+std::vector<INITCOMMONCONTROLSEX> controls_asked;
+decltype(&InitCommonControlsEx) real_init_controls = nullptr;
+BOOL WINAPI noting_init_controls(const INITCOMMONCONTROLSEX* controls) {
+    controls_asked.push_back(*controls);
+    return real_init_controls(controls);
+}
+const bool controls_noted = (real_init_controls = replace_import(init_controls_slot, noting_init_controls), true);
 
 struct TestRecord {
     uintptr_t tag;  // non-zero while occupied
@@ -392,10 +407,12 @@ TEST(ToolkitStartUp, MakesTheSharedTablesAndTheGadgetContext) {
     EXPECT_NE(context->default_font, nullptr);
     EXPECT_TRUE(toolkit.lock_ready);
 
-    // The tooltip class of the common controls is usable.
-    WNDCLASSEXA tooltip_class{};
-    tooltip_class.cbSize = sizeof tooltip_class;
-    EXPECT_TRUE(GetClassInfoExA(nullptr, "tooltips_class32", &tooltip_class));
+    // The common controls were initialised once, with the classes the tooltips
+    // and the other gadgets need (Wine registers them before anyone asks).
+    ASSERT_TRUE(controls_noted);
+    ASSERT_EQ(controls_asked.size(), 1u);
+    EXPECT_EQ(controls_asked[0].dwSize, 8u);
+    EXPECT_EQ(controls_asked[0].dwICC, 0xB08u);
 }
 
 TEST(ToolkitStartUp, UseGadgetListStoresTheParentAndReturnsItUnchanged) {
