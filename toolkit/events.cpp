@@ -24,11 +24,71 @@ int window_number_property(HWND window) {
     return static_cast<int>(reinterpret_cast<intptr_t>(GetPropA(window, WINDOW_ID_PROPERTY)));
 }
 
-void take_attached(EventRecord* events, LPARAM record) {
+// Takes a record out of the handed list; false when it is not in it.
+bool unhand(EventRecord* events, const void* record) {
+    for (int i = 0; i < events->handed_count; ++i) {
+        if (events->handed[i] != record) continue;
+        events->handed[i] = events->handed[--events->handed_count];
+        return true;
+    }
+    return false;
+}
+
+// A data message's record becomes `attached` only if the toolkit handed it
+// out and its message has not arrived before; anything else names memory the
+// toolkit does not own, and the message is dropped.
+bool take_attached(EventRecord* events, LPARAM record) {
     void* block = reinterpret_cast<void*>(record);
+    if (!block || !unhand(events, block)) return false;
     // A record handed over before the last one was released would be lost.
-    if (events->attached && events->attached != block) release_attached();
+    if (events->attached) release_attached();
     events->attached = block;
+    return true;
+}
+
+void free_record(void* record) {
+    // Only a record long enough to have a sixth word can name a further block.
+    const SIZE_T size = HeapSize(general_heap(), 0, record);
+    if (size != static_cast<SIZE_T>(-1) && size >= (ATTACHED_BLOCK_WORD + 1) * sizeof(void*)) {
+        void* block = static_cast<void**>(record)[ATTACHED_BLOCK_WORD];
+        if (block) general_free(block);
+    }
+    general_free(record);
+}
+
+bool post_data(int window, UINT message, WPARAM wparam, void* record) {
+    EventRecord* events = event_record();
+    const WindowRecord* target = find_window_record(window);
+    if (!events || !target || !record || record == events->attached) return false;
+    for (int i = 0; i < events->handed_count; ++i)
+        if (events->handed[i] == record) return false;  // already on its way
+    if (events->handed_count == events->handed_capacity) {
+        const int capacity = events->handed_capacity ? events->handed_capacity * 2 : 8;
+        void* grown = general_realloc(events->handed, static_cast<size_t>(capacity) * sizeof(void*));
+        if (!grown) return false;
+        events->handed = static_cast<void**>(grown);
+        events->handed_capacity = capacity;
+    }
+    events->handed[events->handed_count++] = record;
+    if (PostMessageA(target->handle, message, wparam, reinterpret_cast<LPARAM>(record))) return true;
+    unhand(events, record);
+    return false;
+}
+
+// A notification header is read only where this thread could have written
+// it: sent by this thread, in committed memory it may read, whole.
+const NMHDR* notification_header(LPARAM lparam) {
+    if (!lparam || InSendMessageEx(nullptr) != ISMEX_NOSEND) return nullptr;
+    const auto* header = reinterpret_cast<const NMHDR*>(lparam);
+    if (reinterpret_cast<uintptr_t>(header) % alignof(NMHDR) != 0) return nullptr;
+    MEMORY_BASIC_INFORMATION region{};
+    if (!VirtualQuery(header, &region, sizeof region) || region.State != MEM_COMMIT) return nullptr;
+    constexpr DWORD READABLE = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                               PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+    if ((region.Protect & READABLE) == 0 || (region.Protect & (PAGE_GUARD | PAGE_NOACCESS)) != 0) return nullptr;
+    const auto* end = static_cast<const unsigned char*>(region.BaseAddress) + region.RegionSize;
+    if (reinterpret_cast<const unsigned char*>(header + 1) > end) return nullptr;
+    return header;
 }
 
 BOOL CALLBACK send_colour_change(HWND child, LPARAM) {
@@ -41,6 +101,8 @@ bool key_down(int key) { return GetKeyState(key) < 0; }
 // A command from a control, a menu or a shortcut.
 void translate_command(EventRecord* events, HWND hwnd, WPARAM wparam, LPARAM lparam) {
     HWND control = reinterpret_cast<HWND>(lparam);
+    // A command naming a control that is not one of this window's is no one's.
+    if (control && !IsChild(hwnd, control)) return;
     if (forward_to_gadget(control, hwnd, WM_COMMAND, wparam, lparam) != NOT_HANDLED) return;
     const int low = LOWORD(wparam);
     const int high = HIWORD(wparam);
@@ -79,18 +141,21 @@ void translate_object_click(EventRecord* events, WPARAM wparam, LPARAM lparam) {
 
 }  // namespace
 
-void release_attached() {
+void release_attached(bool handed_too) {
     EventRecord* events = event_record();
-    if (!events || !events->attached) return;
-    void* record = events->attached;
-    events->attached = nullptr;
-    // Only a record long enough to have a sixth word can name a further block.
-    const SIZE_T size = HeapSize(general_heap(), 0, record);
-    if (size != static_cast<SIZE_T>(-1) && size >= (ATTACHED_BLOCK_WORD + 1) * sizeof(void*)) {
-        void* block = static_cast<void**>(record)[ATTACHED_BLOCK_WORD];
-        if (block) general_free(block);
+    if (!events) return;
+    if (void* record = events->attached) {
+        events->attached = nullptr;
+        free_record(record);
     }
-    general_free(record);
+    if (!handed_too) return;
+    while (events->handed_count > 0) free_record(events->handed[--events->handed_count]);
+}
+
+bool post_window_data(int window, void* record) { return post_data(window, MSG_WINDOW_DATA, 0, record); }
+
+bool post_gadget_data(int window, int gadget, void* record) {
+    return post_data(window, MSG_GADGET_DATA, static_cast<WPARAM>(gadget), record);
 }
 
 void queue_event(int code, int window) {
@@ -167,6 +232,8 @@ int wait_event(int timeout) {
         events->pending = 0;
         return code;
     }
+    // A data message the toolkit did not send raises nothing, not even itself.
+    if (message.message == MSG_WINDOW_DATA || message.message == MSG_GADGET_DATA) return EVENT_NONE;
     events->last_wparam = message.wParam;
     events->last_lparam = message.lParam;
     return static_cast<int>(message.message);
@@ -257,7 +324,7 @@ LRESULT translate_window_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
             return NOT_HANDLED;
 
         case WM_NOTIFY: {
-            const auto* header = reinterpret_cast<const NMHDR*>(lparam);
+            const NMHDR* header = notification_header(lparam);
             if (!header) return NOT_HANDLED;
             return forward_to_gadget(header->hwndFrom, hwnd, message, wparam, lparam);
         }
@@ -289,14 +356,13 @@ LRESULT translate_window_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
             return 0;
 
         case MSG_WINDOW_DATA:
-            events->pending = EVENT_WINDOW_DATA;
-            take_attached(events, lparam);
+            if (take_attached(events, lparam)) events->pending = EVENT_WINDOW_DATA;
             return 0;
 
         case MSG_GADGET_DATA:
+            if (!take_attached(events, lparam)) return 0;
             events->pending = EVENT_GADGET_DATA;
             events->gadget = static_cast<int>(wparam);
-            take_attached(events, lparam);
             return 0;
 
         case MSG_GADGET_REQUEST:

@@ -149,6 +149,11 @@ struct EventRecord {
     QueuedEvent* queue_tail;
     MessageHook global_hook;
     void* attached;  // its sixth pointer-sized word may reference a further heap block
+    // Records handed to post_window_data / post_gadget_data whose message has
+    // not arrived yet: the only records a data message may make `attached`.
+    void** handed;
+    int handed_count;
+    int handed_capacity;
 };
 
 LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
@@ -156,8 +161,9 @@ LRESULT translate_window_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
 LRESULT forward_to_gadget(HWND control, HWND parent, UINT message, WPARAM wparam, LPARAM lparam);
 HACCEL shortcut_table_for(HWND window);
 WindowRecord* find_window_record(int number);
-// Frees the EventRecord's attached record (and the block its sixth word names).
-void release_attached();
+// Frees the EventRecord's attached record (and the block its sixth word names),
+// and with `handed_too` every handed record whose message never arrived.
+void release_attached(bool handed_too = false);
 
 // ---- Keyboard focus and sizing -------------------------------------------------
 struct SizingState {

@@ -115,6 +115,14 @@ int event_window();
 int event_gadget();
 int event_type();
 void flush_messages();
+// Hands a record (a block of the general heap, whose sixth pointer-sized word
+// may name a further such block) to a window's event stream: the event its
+// message becomes carries it, and the next wait_event frees both blocks. Only
+// records handed over here are taken; the same messages from anywhere else
+// are dropped and free nothing. false when the message cannot be posted: the
+// record stays the caller's.
+bool post_window_data(int window, void* record);
+bool post_gadget_data(int window, int gadget, void* record);
 void queue_event(int code, int window);
 // The parent of gadgets created next; returns the handle unchanged.
 HWND use_gadget_list(HWND window);

@@ -186,7 +186,7 @@ void close_all_windows() {
         int number = 0;
         while (objects_next(toolkit.windows, &number)) close_window(number);
     }
-    release_attached();
+    release_attached(true);  // the messages of records still handed over went with their windows
 }
 
 HACCEL add_shortcut(int number, uint32_t key_word, int event_number) {
