@@ -12,6 +12,10 @@ constexpr const char* WINDOW_ID_PROPERTY = "QZ_WindowID";
 constexpr const char* GADGET_ID_PROPERTY = "QZ_ID";
 constexpr const char* MDI_GADGET_PROPERTY = "QZ_MDI_Gadget";
 
+// The queue's room for one event when memory for its node cannot be had.
+QueuedEvent reserve_node;
+bool reserve_in_use = false;
+
 // What a timed wait wakes for: every kind of input and posted message. The
 // headers' QS_ALLINPUT also names touch, pointer and raw-input bits, which
 // platforms older than those kinds of input refuse as an invalid mask.
@@ -164,7 +168,14 @@ void queue_event(int code, int window) {
     QueuedEvent* tail = events->queue_tail;
     if (tail && tail->code == code && tail->window == window) return;
     auto* node = static_cast<QueuedEvent*>(general_alloc(sizeof(QueuedEvent)));
-    if (!node) return;  // the event is lost
+    // Without memory one event still finds room, so that a close request is
+    // not lost to a passing shortage; only while that room is taken are
+    // further events lost.
+    if (!node && !reserve_in_use) {
+        reserve_in_use = true;
+        node = &reserve_node;
+    }
+    if (!node) return;
     node->next = nullptr;
     node->code = code;
     node->window = window;
@@ -205,7 +216,10 @@ int wait_event(int timeout) {
         events->window = node->window;
         events->pending = 0;
         const int code = node->code;
-        general_free(node);
+        if (node == &reserve_node)
+            reserve_in_use = false;
+        else
+            general_free(node);
         return code;
     }
 
@@ -265,6 +279,8 @@ LRESULT forward_to_gadget(HWND control, HWND parent, UINT message, WPARAM wparam
 }
 
 LRESULT translate_window_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    EventRecord* events = event_record();
+    if (!events) return NOT_HANDLED;  // after shut-down the platform answers alone
     const LRESULT sized = sizing_filter(hwnd, message, wparam, lparam);
     if (sized != NOT_HANDLED) return sized;
 
@@ -280,7 +296,6 @@ LRESULT translate_window_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
     }
     WindowRecord* record = found ? find_window_record(number) : nullptr;
 
-    EventRecord* events = event_record();
     MessageHook hook = record && record->message_hook ? record->message_hook : events->global_hook;
     if (hook) {
         const LRESULT hooked = hook(hwnd, message, wparam, lparam);

@@ -83,6 +83,7 @@ ObjectTable* objects_create(size_t record_size, int growth_step, FreeHandler fre
 }
 
 void* objects_slot(ObjectTable* table, int number) {
+    if (!table) return nullptr;  // a table that could not be made holds nothing
     if (number == -1) {
         void* record = record_list_add(&table->anonymous, table->record_size);
         if (record) record_node_of(record)->identity = take_identity(table);
@@ -134,6 +135,7 @@ void objects_release(ObjectTable* table, int number) {
 }
 
 void objects_rewind(ObjectTable* table) {
+    if (!table) return;
     table->enumeration_index = 0;
     RecordNode* oldest = table->anonymous.head;
     while (oldest && oldest->older) oldest = oldest->older;
@@ -141,6 +143,7 @@ void objects_rewind(ObjectTable* table) {
 }
 
 void* objects_next(ObjectTable* table, int* out_number) {
+    if (!table) return nullptr;
     while (table->enumeration_index < table->capacity) {
         const int index = table->enumeration_index++;
         unsigned char* record = array_record(table, index);
@@ -158,6 +161,7 @@ void* objects_next(ObjectTable* table, int* out_number) {
 }
 
 int objects_number_of(ObjectTable* table, const void* record) {
+    if (!table) return -1;
     const auto* bytes = static_cast<const unsigned char*>(record);
     const size_t span = static_cast<size_t>(table->capacity) * table->record_size;
     if (bytes >= table->array && bytes < table->array + span)

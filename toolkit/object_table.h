@@ -47,7 +47,8 @@ struct ObjectTable {
     unsigned char* array;
 };
 
-// nullptr when memory cannot be had.
+// nullptr when memory cannot be had; the operations below take a missing table
+// for an empty one that cannot grow.
 ObjectTable* objects_create(size_t record_size, int growth_step, FreeHandler free_handler);
 // -1: a new anonymous record. 0 or more: the slot, grown into and emptied by the
 // free handler. nullptr for other negative numbers and when growth fails.

@@ -48,7 +48,8 @@ WindowRecord* find_window_record(int number) {
 
 intptr_t open_window(int number, int x, int y, int width, int height, const char* title,
                      uint32_t flags, HWND owner) {
-    if (!toolkit.windows) return 0;
+    // Without the event stream a window could raise no event, not even its close.
+    if (!toolkit.windows || !event_record()) return 0;
     auto* record = static_cast<WindowRecord*>(objects_slot(toolkit.windows, number));
     if (!record) return 0;
     const bool anonymous = number == -1;
@@ -110,7 +111,12 @@ intptr_t open_window(int number, int x, int y, int width, int height, const char
         return 0;
     }
     record->handle = handle;
-    SetPropA(handle, WINDOW_ID_PROPERTY, reinterpret_cast<HANDLE>(static_cast<intptr_t>(number) + 1));
+    // Its number is how the window's messages find it: a window that cannot
+    // carry it could not even be closed.
+    if (!SetPropA(handle, WINDOW_ID_PROPERTY, reinterpret_cast<HANDLE>(static_cast<intptr_t>(number) + 1))) {
+        close_window(number);
+        return 0;
+    }
 
     if (show) {
         int command = SW_SHOWNORMAL;

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Every fault point: builds the given architectures (default both), then runs
+# the game once per refusable platform call and per N, with the N-th call of
+# that kind refused, and prints per architecture the table
+#   call, points, runs, crashes, hangs, leaks (and how many runs' start-up was refused)
+# followed by one line per bad run. Exit code 0 when no run was bad.
+#   tools/fault-sweep.sh [i686] [x86_64]
+set -uo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+presets=("$@")
+[ ${#presets[@]} -eq 0 ] && presets=(i686 x86_64)
+
+for preset in "${presets[@]}"; do
+  cmake --preset "$preset" >/dev/null || exit 1
+  cmake --build --preset "$preset" -j 2 --target fault_sweep >/dev/null || exit 1
+done
+
+source tools/wine-env.sh
+wine_env_up
+trap wine_env_down EXIT
+
+status=0
+for preset in "${presets[@]}"; do
+  echo "== fault sweep $preset"
+  wine "build/$preset/tests/fault/fault-sweep.exe" --all || status=1
+done
+exit $status
