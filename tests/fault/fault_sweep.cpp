@@ -1,6 +1,6 @@
 // Runs fault-run once with nothing refused, to learn how often a run makes each
-// refusable call, then once per chosen (call, N): every N with --all, the first,
-// middle and last with --sample. Each run must end by itself within the bound
+// refusable call, then once per chosen (call, N): every N with --all, the first
+// four, every fourth and the last with --sample. Each run must end by itself within the bound
 // with exit code 0, or 1 when start-up could not build the main window, and
 // leave no more GDI and USER objects than the run without a fault. Prints one
 // table line per call and one line per bad run; exit code 0 when none was bad.
@@ -103,8 +103,9 @@ int main(int argc, char** argv) {
         if (all) {
             for (int n = 1; n <= tally.points; ++n) points.push_back(n);
         } else if (tally.points > 0) {
-            points = {1, (tally.points + 1) / 2, tally.points};
-            points.erase(std::unique(points.begin(), points.end()), points.end());
+            // The first four, every fourth and the last.
+            for (int n = 1; n <= tally.points; ++n)
+                if (n <= 4 || n % 4 == 0 || n == tally.points) points.push_back(n);
         }
         for (int n : points) {
             const Run run = run_once(call, n);
