@@ -113,6 +113,53 @@ TEST_F(MainWindow, WindowTitleStyleAndPlace) {
     EXPECT_EQ(outer.top, 0);
 }
 
+// The faces the game asks for are not on a Debian machine; the project's Wine
+// prefixes (tools/wine-prefix.sh) map them to the metric-compatible ones Debian
+// ships. Each of the game's fonts, and the symbol font Wine's own frame draws
+// its caption buttons with, must come out as the face that keeps the design.
+TEST_F(MainWindow, GameFontsGetTheDesignedFacesAndPitch) {
+    struct Row {
+        const char* what;
+        HFONT font;
+        const char* face;  // the face the font got
+        bool fixed_pitch;
+        BYTE family;  // FF_ROMAN, FF_SWISS, FF_MODERN, or FF_DONTCARE to skip
+    };
+    LOGFONTA symbol{};
+    symbol.lfHeight = -13;
+    symbol.lfCharSet = SYMBOL_CHARSET;
+    lstrcpyA(symbol.lfFaceName, "Marlett");
+    HFONT caption_symbols = CreateFontIndirectA(&symbol);
+    const Row rows[] = {
+        {"prompt: serif, Times New Roman's metrics", game.font_handles[FONT_PROMPT - 1], "Liberation Serif", false,
+         FF_ROMAN},
+        {"digits: Arial's metrics", game.font_handles[FONT_DIGITS - 1], "Liberation Sans", false, FF_SWISS},
+        {"labels: a rounded sans", game.font_handles[FONT_LABEL - 1], "Comfortaa", false, FF_DONTCARE},
+        {"display: a rounded sans", game.font_handles[FONT_DISPLAY - 1], "Comfortaa", false, FF_DONTCARE},
+        {"buttons: Arial's metrics", game.font_handles[FONT_BUTTON - 1], "Liberation Sans", false, FF_SWISS},
+        {"About: fixed pitch, Courier New's metrics", game.font_handles[FONT_ABOUT - 1], "Liberation Mono", true,
+         FF_MODERN},
+        {"caption buttons of the frame", caption_symbols, "Marlett", false, FF_DONTCARE},
+    };
+    HDC dc = CreateCompatibleDC(nullptr);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        ASSERT_NE(row.font, nullptr);
+        HGDIOBJ old = SelectObject(dc, row.font);
+        char face[LF_FACESIZE] = {};
+        GetTextFaceA(dc, sizeof face, face);
+        TEXTMETRICA metrics{};
+        ASSERT_TRUE(GetTextMetricsA(dc, &metrics));
+        SelectObject(dc, old);
+        EXPECT_STREQ(face, row.face);
+        // The bit's name says the opposite of its meaning: set for variable pitch.
+        EXPECT_EQ((metrics.tmPitchAndFamily & TMPF_FIXED_PITCH) == 0, row.fixed_pitch);
+        if (row.family != FF_DONTCARE) EXPECT_EQ(metrics.tmPitchAndFamily & 0xF0, row.family);
+    }
+    DeleteDC(dc);
+    DeleteObject(caption_symbols);
+}
+
 TEST_F(MainWindow, CountFieldsCarryTheirTooltips) {
     HWND tips = gadget_context()->tooltip_window;
     ASSERT_NE(tips, nullptr);
