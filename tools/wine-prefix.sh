@@ -48,6 +48,16 @@ tavek_prefix_ensure() {
   "$wineserver" -w
   [ -d "$WINEPREFIX/drive_c/windows" ] || return 1
 
+  # Wine's frame draws its caption buttons with letters of its symbol font
+  # Marlett ("r" is the close box). This Wine does not load the fonts of its
+  # own data folder (fonts-wine's /usr/share/wine/fonts), so without a copy in
+  # the prefix's Fonts folder the buttons show plain letters.
+  local own_font
+  for own_font in marlett.ttf; do
+    [ -f "/usr/share/wine/fonts/$own_font" ] &&
+      ln -sf "/usr/share/wine/fonts/$own_font" "$WINEPREFIX/drive_c/windows/Fonts/$own_font"
+  done
+
   local reg="$WINEPREFIX/drive_c/tavek-settings.reg" pair
   {
     printf 'REGEDIT4\r\n\r\n'
