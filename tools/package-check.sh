@@ -64,6 +64,7 @@ if [ ! -x "$base/bin/bash" ]; then
   command -v debootstrap >/dev/null || { apt-get update -qq && apt-get install -y -qq debootstrap >/dev/null; }
   say "making the base root (once, about a minute)"
   made=$(mktemp -d /var/tmp/package-check-base.XXXXXX)
+  chmod 755 "$made"  # the root folder of the root: every user passes through it
   debootstrap --variant=minbase bookworm "$made" >"$made.log" 2>&1 || { say "debootstrap failed (see $made.log)"; exit 2; }
   [ -x "$base/bin/bash" ] || mv "$made" "$base"
   rm -rf "$made" "$made.log"
@@ -75,6 +76,7 @@ cleanup() {
   rm -rf "$run" "$tmp"
 }
 cp -a "$base" "$r"
+chmod 755 "$r"
 cp /etc/resolv.conf "$r/etc/resolv.conf"
 cp "$deb" "$r/tmp/"
 mount -t proc proc "$r/proc"; mount --rbind /sys "$r/sys"
@@ -137,6 +139,7 @@ fi
 inroot "apt-get purge -y -qq tavek-pin" >>"$log" 2>&1 || bad "apt-get purge failed"
 left=""
 while read -r path; do
+  [ "$path" = /. ] && continue
   [ -e "$r$path" ] || [ -L "$r$path" ] || continue
   # A folder that other packages still own stays.
   [ -d "$r$path" ] && inroot "dpkg-query -S '$path'" >/dev/null 2>&1 && continue

@@ -13,7 +13,7 @@
 
 # Raise this when the settings below change: every prefix then takes them on
 # at its next start.
-tavek_prefix_settings=4
+tavek_prefix_settings=5
 
 # The faces the game asks for, and the ones Debian ships with their metrics
 # (fonts-liberation). For the rounded face there is no metric twin; Comfortaa
