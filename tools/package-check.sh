@@ -96,7 +96,8 @@ inroot "apt-get install -y -qq --no-install-recommends xvfb xauth xdotool x11-ap
   { tail -n 20 "$log"; bad "installing xvfb failed"; exit 1; }
 inroot "useradd -m player" >>"$log" 2>&1
 
-as_player() { inroot "su player -c '$1'"; }
+# A login shell, as a player's session has: its PATH holds /usr/games.
+as_player() { inroot "su -l player -c '$1'"; }
 # No display: one line, non-zero exit.
 out=$(as_player "env -u DISPLAY tavek-pin" 2>&1); rc=$?
 if [ $rc -ne 0 ] && [ "$(wc -l <<<"$out")" -eq 1 ]; then
@@ -115,7 +116,7 @@ start_and_shoot() {
 prefix=$r/home/player/.local/share/tavek-pin/wine
 if start_and_shoot && [ -s "$r/tmp/screen.xwd" ]; then
   mkdir -p build
-  convert "xwd:$r/tmp/screen.xwd" -crop 700x360+200+0 +repage build/package-check.png 2>/dev/null ||
+  convert "xwd:$r/tmp/screen.xwd" -trim +repage build/package-check.png 2>/dev/null ||
     cp "$r/tmp/screen.xwd" build/package-check.xwd
   say "tavek-pin opened the game window under xvfb-run; screenshot: build/package-check.png"
   [ -f "$prefix/.tavek-settings" ] && [ ! -e "$prefix/.tavek-preparing" ] || bad "the prefix has no settings marker"
