@@ -1,17 +1,41 @@
 #!/usr/bin/env bash
-# Installs, when missing, the Debian packages that building, playing and testing
-# need: MinGW-w64 cross compilers (posix threads), GoogleTest sources, CMake and
-# Ninja, Wine 32- and 64-bit, Xvfb, xdotool and ImageMagick. Idempotent; run as root.
+# Installs, when missing, the Debian packages one command needs. Idempotent; run as root.
+#   tools/setup.sh play      building and playing: MinGW-w64 cross compilers (posix
+#                            threads), CMake, Ninja, Wine, the fonts the game's faces
+#                            map to; with no display also Xvfb, xdotool and ImageMagick
+#                            (for the screenshot)
+#   tools/setup.sh test      everything the test suite needs (the default): the above
+#                            with the headless tools, GoogleTest, Python 3, clang
+#   tools/setup.sh package   what tools/package.sh needs: the play set, ImageMagick
+#                            (icons), zip, lintian
 set -euo pipefail
 
-packages=(
+what=${1:-test}
+
+play=(
   cmake ninja-build
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-  googletest
   wine wine32:i386 wine64 fonts-wine
-  xvfb xauth xdotool imagemagick x11-utils
-  clang libclang-rt-14-dev
+  fonts-liberation fonts-comfortaa
 )
+headless=(xvfb xauth xdotool imagemagick x11-utils)
+
+case "$what" in
+  play)
+    packages=("${play[@]}")
+    [ -z "${DISPLAY:-}" ] && packages+=("${headless[@]}")
+    ;;
+  test)
+    packages=("${play[@]}" "${headless[@]}" googletest python3 clang libclang-rt-14-dev)
+    ;;
+  package)
+    packages=("${play[@]}" imagemagick zip unzip lintian git)
+    ;;
+  *)
+    echo "usage: tools/setup.sh [play|test|package]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -7,14 +7,14 @@ set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 
-bash tools/setup.sh || exit 1
+bash tools/setup.sh test || exit 1
 
 presets=(i686 x86_64)
 [ -f tests/native/CMakeLists.txt ] && presets+=(native)
 
 for preset in "${presets[@]}"; do
   echo "== build $preset"
-  cmake --preset "$preset" >/dev/null || exit 1
+  cmake --preset "$preset" -DTAVEK_TESTS=ON >/dev/null || exit 1
   cmake --build --preset "$preset" -j "$(nproc)" || exit 1
 done
 

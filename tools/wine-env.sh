@@ -1,11 +1,14 @@
-# Sourced by the other scripts: a private Wine prefix, quiet Wine, a display
-# (a private Xvfb when none is set) and one persistent wineserver.
+# Sourced by the other scripts: a private Wine prefix (prepared by
+# tools/wine-prefix.sh), quiet Wine, a display (a private Xvfb when none is set)
+# and one persistent wineserver.
 #   TAVEK_WINEPREFIX  overrides the prefix folder (default: build/wineprefix)
 #   TAVEK_DESKTOP     set when a real desktop with a window manager shows the windows
 # Functions: wine_env_up (start what is missing, remember what we started),
 #            wine_env_down (stop only what wine_env_up started).
 
 tavek_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# The prefix settings (fonts, window management), shared with the Debian package's launcher.
+source "$tavek_root/tools/wine-prefix.sh"
 export WINEPREFIX=${TAVEK_WINEPREFIX:-$tavek_root/build/wineprefix}
 export WINEARCH=win64
 export WINEDEBUG=-all
@@ -32,20 +35,7 @@ wine_env_up() {
   # Wine's managed windows; the headless runs do without.
   local managed=N
   [ -n "${TAVEK_DESKTOP:-}" ] && managed=Y
-  local settings_version="3-$managed"
-  if [ "$(cat "$WINEPREFIX/.tavek-settings" 2>/dev/null)" != "$settings_version" ]; then
-    # A persistent server left behind by an interrupted run would never end.
-    wineserver -k >/dev/null 2>&1 || true
-    wineboot -i >/dev/null 2>&1 || true
-    wineserver -w
-    # Full-window dragging on, so that the toolkit's own sizing loop runs.
-    wine reg add 'HKCU\Control Panel\Desktop' /v DragFullWindows /t REG_SZ /d 1 /f >/dev/null 2>&1 || true
-    # No window manager here: unmanaged windows are destroyed at once instead
-    # of after Wine's two-second wait for a manager's answer.
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d $managed /f >/dev/null 2>&1 || true
-    wineserver -w
-    echo "$settings_version" > "$WINEPREFIX/.tavek-settings"
-  fi
+  tavek_prefix_ensure "$managed" || { echo "wine-env: could not prepare the Wine prefix $WINEPREFIX" >&2; return 1; }
   # One persistent wineserver for the whole run: every test program then starts
   # in a fraction of the time a cold server needs.
   if [ -z "${TAVEK_SERVER_UP:-}" ]; then

@@ -167,6 +167,78 @@ TEST_F(MainWindow, WindowTitleStyleAndPlace) {
     EXPECT_EQ(outer.top, 0);
 }
 
+// The font file behind a font, as the platform hands it out.
+std::string font_file(HDC dc, HFONT font) {
+    HGDIOBJ old = SelectObject(dc, font);
+    const DWORD size = GetFontData(dc, 0, 0, nullptr, 0);
+    std::string data(size == GDI_ERROR ? 0 : size, '\0');
+    if (!data.empty()) GetFontData(dc, 0, 0, data.data(), size);
+    SelectObject(dc, old);
+    return data;
+}
+
+// The faces the game asks for are not on a Debian machine; the project's Wine
+// prefixes (tools/wine-prefix.sh) map them to the metric-compatible ones Debian
+// ships. Each of the game's fonts must be drawn from the face that keeps the
+// design, and Wine's own frame must find the symbol font of its caption buttons
+// (without it the close box shows the letter "r").
+TEST_F(MainWindow, GameFontsGetTheDesignedFacesAndPitch) {
+    struct Row {
+        const char* what;
+        HFONT font;
+        const char* face;  // the face its letters must come from
+        bool fixed_pitch;
+        BYTE family;  // FF_ROMAN, FF_SWISS, FF_MODERN, or FF_DONTCARE to skip
+    };
+    LOGFONTA symbol{};
+    symbol.lfHeight = -13;
+    symbol.lfCharSet = SYMBOL_CHARSET;
+    lstrcpyA(symbol.lfFaceName, "Marlett");
+    HFONT caption_symbols = CreateFontIndirectA(&symbol);
+    const Row rows[] = {
+        {"prompt: serif, Times New Roman's metrics", game.font_handles[FONT_PROMPT - 1], "Liberation Serif", false,
+         FF_ROMAN},
+        {"digits: Arial's metrics", game.font_handles[FONT_DIGITS - 1], "Liberation Sans", false, FF_SWISS},
+        {"labels: a rounded sans", game.font_handles[FONT_LABEL - 1], "Comfortaa", false, FF_DONTCARE},
+        {"display: a rounded sans", game.font_handles[FONT_DISPLAY - 1], "Comfortaa", false, FF_DONTCARE},
+        {"buttons: Arial's metrics", game.font_handles[FONT_BUTTON - 1], "Liberation Sans", false, FF_SWISS},
+        {"About: fixed pitch, Courier New's metrics", game.font_handles[FONT_ABOUT - 1], "Liberation Mono", true,
+         FF_MODERN},
+        {"caption buttons of the frame", caption_symbols, "Marlett", false, FF_DONTCARE},
+    };
+    HDC dc = CreateCompatibleDC(nullptr);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        ASSERT_NE(row.font, nullptr);
+        // The same font asked for by the wanted face's own name.
+        LOGFONTA wanted{};
+        ASSERT_EQ(GetObjectA(row.font, sizeof wanted, &wanted), static_cast<int>(sizeof wanted));
+        lstrcpynA(wanted.lfFaceName, row.face, LF_FACESIZE);
+        HFONT reference = CreateFontIndirectA(&wanted);
+        HGDIOBJ old = SelectObject(dc, reference);
+        char face[LF_FACESIZE] = {};
+        GetTextFaceA(dc, sizeof face, face);
+        SelectObject(dc, old);
+        EXPECT_STREQ(face, row.face) << "the face is not installed";
+        const std::string file = font_file(dc, row.font);
+        EXPECT_FALSE(file.empty());
+        EXPECT_TRUE(file == font_file(dc, reference)) << "drawn from another face";
+        DeleteObject(reference);
+
+        old = SelectObject(dc, row.font);
+        TEXTMETRICA metrics{};
+        ASSERT_TRUE(GetTextMetricsA(dc, &metrics));
+        SelectObject(dc, old);
+        // The bit's name says the opposite of its meaning: set for variable pitch.
+        EXPECT_EQ((metrics.tmPitchAndFamily & TMPF_FIXED_PITCH) == 0, row.fixed_pitch);
+        if (row.family != FF_DONTCARE) {
+            EXPECT_EQ(metrics.tmPitchAndFamily & 0xF0, row.family);
+        }
+    }
+    DeleteDC(dc);
+    DeleteObject(caption_symbols);
+}
+
 TEST_F(MainWindow, CountFieldsCarryTheirTooltips) {
     HWND tips = gadget_context()->tooltip_window;
     ASSERT_NE(tips, nullptr);

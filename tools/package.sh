@@ -1,0 +1,165 @@
+#!/usr/bin/env bash
+# Builds the players' packages into dist/:
+#   tavek-pin-0.11-windows-x86.zip, tavek-pin-0.11-windows-x64.zip
+#       tavek-pin.exe (static, GUI subsystem, manifest, icon, version) and README.txt
+#   tavek-pin_0.11_amd64.deb
+#       the x64 program under /usr/lib/tavek-pin, run under Wine's 64-bit part by
+#       the launcher /usr/games/tavek-pin; desktop entry, icons, manual page
+# Release builds without the test tree, in fresh build folders (build/package-*).
+# Archive dates come from the last commit (SOURCE_DATE_EPOCH), so that two
+# builds of one commit give the same bytes.
+#   tools/package.sh                       build, then run lintian on the .deb
+#   tools/package.sh --check-reproducible  build twice, from clean clones of HEAD in
+#                                          two different folders, and compare SHA-256
+#   --allow-dirty   build a working tree with uncommitted changes (not reproducible)
+#   --no-lintian    skip lintian
+set -uo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+
+version=0.11
+check=""; allow_dirty=""; lint=1
+for arg in "$@"; do
+  case "$arg" in
+    --check-reproducible) check=1 ;;
+    --allow-dirty) allow_dirty=1 ;;
+    --no-lintian) lint="" ;;
+    *) echo "usage: tools/package.sh [--check-reproducible] [--allow-dirty] [--no-lintian]" >&2; exit 2 ;;
+  esac
+done
+
+say() { echo "package: $*"; }
+fail() { echo "package: $*" >&2; exit 1; }
+
+bash tools/setup.sh package >/dev/null || fail "could not install what packaging needs (run as root)"
+git rev-parse --git-dir >/dev/null 2>&1 || fail "not a git checkout: the archive dates come from the last commit"
+
+packages=("tavek-pin-$version-windows-x86.zip" "tavek-pin-$version-windows-x64.zip" "tavek-pin_${version}_amd64.deb")
+
+if [ -n "$check" ]; then
+  [ -z "$(git status --porcelain)" ] || say "note: uncommitted changes are not part of the check; it builds the last commit"
+  work=$(mktemp -d /var/tmp/tavek-reproducible.XXXXXX)
+  trap 'rm -rf "$work"' EXIT
+  # Two clones in folders of different names and depths.
+  for dir in "$work/first" "$work/second/deeper/clone"; do
+    mkdir -p "$(dirname "$dir")"
+    git clone -q "$root" "$dir" || fail "clone into $dir failed"
+    say "building in $dir"
+    (cd "$dir" && bash tools/package.sh --no-lintian >"$dir.log" 2>&1) || { tail -n 20 "$dir.log"; fail "the build in $dir failed"; }
+  done
+  same=1
+  for p in "${packages[@]}"; do
+    a=$(sha256sum <"$work/first/dist/$p" | cut -d' ' -f1)
+    b=$(sha256sum <"$work/second/deeper/clone/dist/$p" | cut -d' ' -f1)
+    if [ "$a" = "$b" ]; then
+      echo "identical  $a  $p ($(stat -c %s "$work/first/dist/$p") bytes)"
+    else
+      echo "DIFFERENT  $a / $b  $p"
+      same=""
+    fi
+  done
+  [ -n "$same" ] || fail "the two builds differ"
+  say "reproducible: both builds of $(git rev-parse --short HEAD) gave identical packages"
+  exit 0
+fi
+
+if [ -n "$(git status --porcelain)" ]; then
+  [ -n "$allow_dirty" ] || fail "the working tree has uncommitted changes: commit them first (or pass --allow-dirty for a build that is not reproducible)"
+  say "warning: uncommitted changes; this build is not reproducible"
+fi
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+export TZ=UTC LC_ALL=C.UTF-8
+umask 022
+
+# ---- The programs ------------------------------------------------------------------
+declare -A exe
+for arch in i686 x86_64; do
+  dir=build/package-$arch
+  rm -rf "$dir"
+  say "building $arch in $dir"
+  cmake --preset "$arch" -B "$dir" -DTAVEK_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null || fail "configure $arch failed"
+  cmake --build "$dir" -j 2 --target tavek-pin >"$dir/build.log" 2>&1 || { tail -n 30 "$dir/build.log"; fail "build $arch failed"; }
+  exe[$arch]=$dir/tavek-pin.exe
+done
+
+rm -rf dist
+mkdir -p dist
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+stamp() { find "$@" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +; }
+
+# ---- The Windows zips --------------------------------------------------------------
+for arch in i686 x86_64; do
+  name=x86; [ "$arch" = x86_64 ] && name=x64
+  z=$stage/zip-$name
+  mkdir -p "$z"
+  install -m 0644 "${exe[$arch]}" "$z/tavek-pin.exe"
+  sed 's/$/\r/' packaging/README.txt >"$z/README.txt"
+  stamp "$z"
+  # -X: no owner or Unix time fields; the names in a fixed order.
+  (cd "$z" && zip -q -X -D "$root/dist/tavek-pin-$version-windows-$name.zip" tavek-pin.exe README.txt) ||
+    fail "zip $name failed"
+done
+
+# ---- The Debian package ------------------------------------------------------------
+d=$stage/deb
+install -d "$d/DEBIAN" "$d/usr/games" "$d/usr/lib/tavek-pin" "$d/usr/share/applications" \
+  "$d/usr/share/man/man6" "$d/usr/share/doc/tavek-pin"
+install -m 0644 "${exe[x86_64]}" "$d/usr/lib/tavek-pin/tavek-pin.exe"
+install -m 0644 tools/wine-prefix.sh "$d/usr/lib/tavek-pin/wine-prefix.sh"
+install -m 0755 packaging/launcher.sh "$d/usr/games/tavek-pin"
+install -m 0644 packaging/tavek-pin.desktop "$d/usr/share/applications/tavek-pin.desktop"
+gzip -9n <packaging/tavek-pin.6 >"$d/usr/share/man/man6/tavek-pin.6.gz"
+install -m 0644 packaging/copyright "$d/usr/share/doc/tavek-pin/copyright"
+gzip -9n <packaging/changelog >"$d/usr/share/doc/tavek-pin/changelog.gz"
+# The icons, from the same file as the program's icon resource 1.
+index=0
+for size in $(identify -format '%w\n' game/resources/tavek-pin.ico); do
+  icon_dir=$d/usr/share/icons/hicolor/${size}x${size}/apps
+  install -d "$icon_dir"
+  convert "game/resources/tavek-pin.ico[$index]" -strip -define png:exclude-chunks=date,time \
+    "png32:$icon_dir/tavek-pin.png" || fail "icon ${size}x$size failed"
+  index=$((index + 1))
+done
+chmod 0644 "$d"/usr/share/icons/hicolor/*/apps/tavek-pin.png "$d"/usr/share/man/man6/* "$d"/usr/share/doc/tavek-pin/*
+
+installed_size=$(du -k -s --apparent-size --exclude=DEBIAN "$d" | cut -f1)
+cat >"$d/DEBIAN/control" <<EOF
+Package: tavek-pin
+Version: $version
+Architecture: amd64
+Maintainer: Tavek team <tavek@example.invalid>
+Installed-Size: $installed_size
+Depends: wine64, fonts-wine, fonts-liberation, fonts-comfortaa
+Section: games
+Priority: optional
+Description: guess a secret four-digit PIN
+ Tavek PIN Program Ver. 0.11 is a small desktop game for one player. It
+ draws a secret PIN of four decimal digits; each guess is counted as a Ball
+ when it holds at least one of the PIN's digits and as a Strike when it holds
+ none. Guess the PIN and you get a joke and a new PIN.
+ .
+ The game is a Windows program; the command tavek-pin runs it under Wine, in
+ a Wine prefix of the player's own, with Debian's metric-compatible fonts in
+ place of the faces it asks for.
+EOF
+(cd "$d" && find usr -type f | LC_ALL=C sort | xargs md5sum) >"$d/DEBIAN/md5sums"
+chmod 0644 "$d/DEBIAN/control" "$d/DEBIAN/md5sums"
+stamp "$d"
+dpkg-deb --root-owner-group -Zxz --build "$d" "dist/tavek-pin_${version}_amd64.deb" >/dev/null || fail "dpkg-deb failed"
+
+echo
+for p in "${packages[@]}"; do
+  printf '%10d bytes  %s  dist/%s\n' "$(stat -c %s "dist/$p")" "$(sha256sum <"dist/$p" | cut -d' ' -f1)" "$p"
+done
+
+if [ -n "$lint" ]; then
+  echo
+  say "lintian dist/tavek-pin_${version}_amd64.deb"
+  report=$(lintian --tag-display-limit 0 "dist/tavek-pin_${version}_amd64.deb" 2>&1)
+  [ -n "$report" ] && echo "$report"
+  grep -q '^E:' <<<"$report" && fail "lintian reports errors"
+  echo "lintian: $(grep -c '^E:' <<<"$report") errors, $(grep -c '^W:' <<<"$report") warnings"
+  say "lintian: no errors"
+fi
+say "done: dist/ holds ${packages[*]}"
