@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_common.h"
 #include "game/app.h"
 #include "game/game_state.h"
 #include "game_driver.h"
@@ -31,7 +32,7 @@ double slept_ms = 0;
 int sleeps = 0;
 
 void WINAPI timed_sleep(DWORD milliseconds) {
-    const double start = drive::now_ms();
+    const double start = bench::now_ms();
     real_sleep(milliseconds);
     slept_ms += drive::now_ms() - start;
     ++sleeps;
@@ -45,22 +46,11 @@ void time_the_pauses() {
     VirtualProtect(&sleep_import, sizeof sleep_import, old, &old);
 }
 
-// ---- Figures -----------------------------------------------------------------------
-double percentile(std::vector<double> values, double p) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    const size_t index = static_cast<size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
-    return values[std::min(index, values.size() - 1)];
-}
+using bench::fail;
+using bench::figure;
+using bench::percentile;
 
-void figure(const char* key, double value) { std::printf("%s %.6g\n", key, value); }
 void note(const char* key, const std::string& value) { std::printf("%s %s\n", key, value.c_str()); }
-
-[[noreturn]] void fail(const std::string& what) {
-    std::printf("failure %s\n", what.c_str());
-    std::fflush(stdout);
-    ExitProcess(1);
-}
 
 // ---- random_upto against its bare step ----------------------------------------------
 volatile uint64_t sink;
@@ -98,28 +88,23 @@ void bench_random() {
 // ---- A miss and a win, from Enter posted to the display written ---------------------
 int judged() { return game.strikes + game.balls; }
 
-std::string missing_guess(unsigned& state) {
-    for (;;) {
-        state = state * 1103515245u + 12345u;
-        const std::string guess = pin_text(static_cast<int32_t>((state >> 8) % 10000));
-        if (guess != game.secret_pin && guess != MASTER_CODE) return guess;
-    }
+// One pass of the main loop; false when no message was waiting.
+bool pass() {
+    main_loop_pass(0);
+    return game.current_event != EVENT_NONE;
 }
 
-// Types the guess untimed, then times Enter until `done` holds after a pass.
+// Types the guess untimed, then times its Enter; with `count`, counts that Enter's messages.
 template <typename Done>
-double time_enter(const std::string& guess, Done done) {
+bench::Handled time_enter(const std::string& guess, Done done, bench::MessageCount* count = nullptr) {
     drive::type_into_guess(guess);
     if (GetActiveWindow() != drive::main_window()) SetForegroundWindow(drive::main_window());
     if (GetFocus() != drive::control(GADGET_GUESS)) SetFocus(drive::control(GADGET_GUESS));
     drive::run_until_idle();
-    const double start = drive::now_ms();
-    PostMessageA(drive::control(GADGET_GUESS), WM_KEYDOWN, VK_RETURN, 1);
-    for (int passes = 0; passes < 1000; ++passes) {
-        main_loop_pass(0);
-        if (done()) return drive::now_ms() - start;
-    }
-    fail("the guess " + guess + " was not judged");
+    if (count) bench::start_counting();
+    const bench::Handled h = bench::time_enter(drive::control(GADGET_GUESS), pass, done);
+    if (count) *count += bench::stop_counting();
+    return h;
 }
 
 void win_untimed() {
@@ -173,38 +158,60 @@ void bench_handling() {
     figure("working_set_after_start_kb", static_cast<double>(drive::working_set_bytes()) / 1024);
     unsigned state = 7;
 
-    std::vector<double> misses;
-    for (int i = 0; i < 1000; ++i) {
+    std::vector<double> misses, misses_idle, misses_cpu;
+    bench::MessageCount counted{};
+    int counted_misses = 0;
+    for (int i = 0; i < 1020; ++i) {
         if (i % 20 == 0) win_untimed();  // games of 20 misses: the hint comes after ten Strikes
-        const std::string guess = missing_guess(state);
+        const std::string guess = bench::missing_guess(state, game.secret_pin);
         const int before = judged();
-        misses.push_back(time_enter(guess, [before] { return judged() == before + 1; }));
+        // After the thousand timed misses, twenty more with their messages counted.
+        const bool count = i >= 1000;
+        const bench::Handled h =
+            time_enter(guess, [before] { return judged() == before + 1; }, count ? &counted : nullptr);
         const std::string line = get_gadget_item_text(GADGET_DISPLAY, 0);
         if (line.find(" " + guess + " has ") == std::string::npos) fail("the miss line for " + guess + " is missing");
-        drive::run_until_idle();
+        if (count) {
+            ++counted_misses;
+        } else {
+            misses.push_back(h.written_ms);
+            misses_idle.push_back(h.idle_ms);
+            misses_cpu.push_back(h.cpu_ms);
+        }
     }
     figure("miss_median_ms", percentile(misses, 0.5));
     figure("miss_p99_ms", percentile(misses, 0.99));
+    figure("miss_idle_median_ms", percentile(misses_idle, 0.5));
+    figure("miss_idle_p99_ms", percentile(misses_idle, 0.99));
+    figure("miss_cpu_median_ms", percentile(misses_cpu, 0.5));
+    bench::report_count("miss", counted, counted_misses);
 
-    std::vector<double> wins;
+    std::vector<double> wins, wins_idle, wins_cpu;
     int pauses = 0;
-    for (int i = 0; i < 200; ++i) {
+    counted = {};
+    for (int i = 0; i < 220; ++i) {
         const std::string pin = game.secret_pin;
         const int32_t joke = joke_reel.current_joke;
+        const bool count = i >= 200;
         slept_ms = 0;
         sleeps = 0;
-        const double total = time_enter(MASTER_CODE, [&] {
-            return game.secret_pin != pin || joke_reel.current_joke != joke;
-        });
+        const bench::Handled h = time_enter(
+            MASTER_CODE, [&] { return game.secret_pin != pin || joke_reel.current_joke != joke; },
+            count ? &counted : nullptr);
         if (get_gadget_text(GADGET_MESSAGE) != "Enter Another PIN") fail("a win did not ask for another PIN");
         if (sleeps == 0) fail("a win made no pause: the pauses are not being timed");
-        wins.push_back(total - slept_ms);
+        if (count) continue;
+        wins.push_back(h.written_ms - slept_ms);
+        wins_idle.push_back(h.idle_ms - slept_ms);
+        wins_cpu.push_back(h.cpu_ms);
         pauses += sleeps;
-        drive::run_until_idle();
     }
     figure("win_median_ms", percentile(wins, 0.5));
     figure("win_p99_ms", percentile(wins, 0.99));
+    figure("win_idle_median_ms", percentile(wins_idle, 0.5));
+    figure("win_cpu_median_ms", percentile(wins_cpu, 0.5));
     figure("win_pauses_per_win", pauses / 200.0);
+    bench::report_count("win", counted, 20);
     release_all();
 }
 
