@@ -9,7 +9,7 @@
 //         of the display (and the hint on the message line after ten Strikes)
 //   win:  guess field, Strikes and Balls fields, a joke on the display, message
 // The rules are minimal: the PIN is fixed, the master code wins too, the jokes
-// take turns; a win makes no pauses.
+// take turns; a win pauses as long as the game's does on average.
 //   twin                    the program: the window until it is closed (exit code 0)
 //   twin handling           in-process: a miss and a win timed as bench_game times
 //                           the game's, and the messages and repaints of a miss;
