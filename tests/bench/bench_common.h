@@ -100,8 +100,10 @@ Handled time_enter(HWND guess, Pass pass, Done done) {
 // (WM_PAINT among them) and those sent to a window procedure.
 struct MessageCount {
     long taken = 0, sent = 0, paints = 0, erases = 0, set_texts = 0;
+    long questions = 0;  // window properties, active window and key states asked for (game only)
     MessageCount& operator+=(const MessageCount& o) {
         taken += o.taken, sent += o.sent, paints += o.paints, erases += o.erases, set_texts += o.set_texts;
+        questions += o.questions;
         return *this;
     }
 };
@@ -147,6 +149,7 @@ inline void report_count(const std::string& prefix, const MessageCount& count, i
     figure((prefix + "_paints").c_str(), static_cast<double>(count.paints) / n);
     figure((prefix + "_erases").c_str(), static_cast<double>(count.erases) / n);
     figure((prefix + "_set_texts").c_str(), static_cast<double>(count.set_texts) / n);
+    figure((prefix + "_server_questions").c_str(), static_cast<double>(count.questions) / n);
 }
 
 }  // namespace bench

@@ -20,8 +20,14 @@
 // The import slot through which every call of Sleep in this program goes.
 #ifdef _WIN64
 extern "C" decltype(&Sleep) sleep_import __asm__("__imp_Sleep");
+extern "C" decltype(&GetPropA) get_prop_import __asm__("__imp_GetPropA");
+extern "C" decltype(&GetActiveWindow) get_active_import __asm__("__imp_GetActiveWindow");
+extern "C" decltype(&GetKeyState) get_key_state_import __asm__("__imp_GetKeyState");
 #else
 extern "C" decltype(&Sleep) sleep_import __asm__("__imp__Sleep@4");
+extern "C" decltype(&GetPropA) get_prop_import __asm__("__imp__GetPropA@8");
+extern "C" decltype(&GetActiveWindow) get_active_import __asm__("__imp__GetActiveWindow@0");
+extern "C" decltype(&GetKeyState) get_key_state_import __asm__("__imp__GetKeyState@4");
 #endif
 
 namespace {
@@ -38,12 +44,46 @@ void WINAPI timed_sleep(DWORD milliseconds) {
     ++sleeps;
 }
 
+template <typename Function>
+void replace_import(Function& slot, Function replacement) {
+    DWORD old = 0;
+    VirtualProtect(&slot, sizeof slot, PAGE_READWRITE, &old);
+    slot = replacement;
+    VirtualProtect(&slot, sizeof slot, old, &old);
+}
+
 void time_the_pauses() {
     real_sleep = sleep_import;
-    DWORD old = 0;
-    VirtualProtect(&sleep_import, sizeof sleep_import, PAGE_READWRITE, &old);
-    sleep_import = timed_sleep;
-    VirtualProtect(&sleep_import, sizeof sleep_import, old, &old);
+    replace_import(sleep_import, &timed_sleep);
+}
+
+// ---- Questions to the window server that the toolkit asks per message ----------------
+// Under Wine each of these calls is a round trip to the server; the twin asks none.
+decltype(&GetPropA) real_get_prop = nullptr;
+decltype(&GetActiveWindow) real_get_active = nullptr;
+decltype(&GetKeyState) real_get_key_state = nullptr;
+long server_questions = 0;
+
+HANDLE WINAPI counted_get_prop(HWND window, LPCSTR name) {
+    ++server_questions;
+    return real_get_prop(window, name);
+}
+HWND WINAPI counted_get_active() {
+    ++server_questions;
+    return real_get_active();
+}
+SHORT WINAPI counted_get_key_state(int key) {
+    ++server_questions;
+    return real_get_key_state(key);
+}
+
+void count_server_questions() {
+    real_get_prop = get_prop_import;
+    real_get_active = get_active_import;
+    real_get_key_state = get_key_state_import;
+    replace_import(get_prop_import, &counted_get_prop);
+    replace_import(get_active_import, &counted_get_active);
+    replace_import(get_key_state_import, &counted_get_key_state);
 }
 
 using bench::fail;
@@ -102,8 +142,12 @@ bench::Handled time_enter(const std::string& guess, Done done, bench::MessageCou
     if (GetFocus() != drive::control(GADGET_GUESS)) SetFocus(drive::control(GADGET_GUESS));
     drive::run_until_idle();
     if (count) bench::start_counting();
+    const long questions = server_questions;
     const bench::Handled h = bench::time_enter(drive::control(GADGET_GUESS), pass, done);
-    if (count) *count += bench::stop_counting();
+    if (count) {
+        *count += bench::stop_counting();
+        count->questions += server_questions - questions;
+    }
     return h;
 }
 
@@ -156,6 +200,11 @@ void bench_handling() {
     if (!start_up()) fail("the main window did not open");
     drive::run_until_idle();
     figure("working_set_after_start_kb", static_cast<double>(drive::working_set_bytes()) / 1024);
+    {  // what one such question costs: a window property of the main window, asked 2000 times
+        const double cpu_start = bench::thread_cpu_ms();
+        for (int i = 0; i < 2000; ++i) GetPropA(drive::main_window(), "QZ_WindowID");
+        figure("server_question_cpu_us", (bench::thread_cpu_ms() - cpu_start) * 1000 / 2000);
+    }
     unsigned state = 7;
 
     std::vector<double> misses, misses_idle, misses_cpu;
@@ -252,6 +301,7 @@ void bench_storm(int inputs, uint32_t seed) {
 int main(int argc, char** argv) {
     setvbuf(stdout, nullptr, _IONBF, 0);
     time_the_pauses();
+    count_server_questions();
     const std::string what = argc > 1 ? argv[1] : "";
     if (what == "random") {
         bench_random();
