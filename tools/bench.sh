@@ -172,7 +172,7 @@ game_twin "miss: this thread's processor time to idle, median ms" game_miss_cpu_
 info "miss: messages sent to window procedures" game_miss_messages_sent twin_miss_messages_sent
 info "miss: messages taken from the queue" game_miss_messages_taken twin_miss_messages_taken
 row "miss: properties, active window, key states asked" "$(v game_miss_server_questions)" "0" "" "" "" ""
-row "  one such question, this thread's processor time, us" "$(v game_server_question_cpu_us)" "" "" "" "" ""
+row "  one such question: wall us / this thread's processor us" "$(v game_server_question_us) / $(v game_server_question_cpu_us)" "" "" "" "" ""
 info "miss: repaints (WM_PAINT taken)" game_miss_paints twin_miss_paints
 game_twin "win minus its 25 ms pauses: fields written, median ms" game_win_median_ms twin_win_median_ms game_message_floor_median_ms
 game_twin "win minus pauses: fields written, p99 over 200, ms" game_win_p99_ms twin_win_p99_ms game_message_floor_p99_ms
