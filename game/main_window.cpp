@@ -69,8 +69,8 @@ std::string build_about_text() {
 }
 
 bool build_main_window() {
-    // Opened hidden and shown once its gadgets stand: built in a shown window,
-    // every gadget would make the window repaint, and start-up takes a fifth longer.
+    // Opened hidden and shown once its gadgets stand: nothing is painted before
+    // the window is complete, and start-up is shorter for it.
     if (!open_window(WINDOW_MAIN, 216, 0, 660, 300, WINDOW_TITLE, 0xCC0000 | WINDOW_HIDDEN)) return false;
     HWND window = window_handle(WINDOW_MAIN);
     if (use_gadget_list(window)) {  // else the window stands without gadgets
