@@ -7,7 +7,7 @@
 # Game and twin take turns; figures are medians. Prints one table and writes
 # every figure to build/bench/figures.json.
 # Run-time figures are taken on one architecture (i686 unless --arch says so);
-# sizes on both. The full run takes about 30 minutes, --quick under 4.
+# sizes on both. The full run takes about 15 minutes, --quick about 3.
 #   tools/bench.sh [--quick] [--arch i686|x86_64]
 #     --quick   short soaks and storm, fewer start-ups and rounds, to try the command out
 # Environment: TAVEK_WINEPREFIX (default build/wp-bench).
@@ -155,7 +155,7 @@ row "figure" "game" "twin" "floor" "game/twin" "goal" "met"
 row "----------------------------------------------------------" "----------" "----------" "----------" "----------" "----------------" "---"
 game_twin "start-up to shown and idle, ms (median of $(v startup_runs))" startup_game_ms startup_twin_ms startup_bare_ms
 info "  its processor time, ms (10 ms ticks)" startup_cpu_game_ms startup_cpu_twin_ms startup_cpu_bare_ms
-info "  for scale: floor + one rich-text control, ms" startup_bare_rich_ms startup_twin_ms startup_bare_ms
+row "  for scale: floor + one rich-text control, ms" "$(v startup_bare_rich_ms)" "" "$(v startup_bare_ms)" "" "" ""
 for state in guess_focus:"focus in the guess field" about:"About shown, pointer on About" \
              about_pointer_away:"About shown, pointer moved off" after_win:"after a win" background:"window in the background"; do
   g=idle_cpu_game_${state%%:*}_pct; t=idle_cpu_twin_${state%%:*}_pct
