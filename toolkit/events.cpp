@@ -234,8 +234,12 @@ int wait_event(int timeout) {
         if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD)) return EVENT_NONE;
     }
 
-    HWND active = GetActiveWindow();
-    HACCEL table = shortcut_table_for(active);
+    // Only key messages can be shortcuts: the others skip the lookup of the
+    // active window and its table, each a question to the window server.
+    const UINT kind = message.message;
+    const bool key = kind == WM_KEYDOWN || kind == WM_SYSKEYDOWN || kind == WM_CHAR || kind == WM_SYSCHAR;
+    HWND active = key ? GetActiveWindow() : nullptr;
+    HACCEL table = key ? shortcut_table_for(active) : nullptr;
     if (!table || !TranslateAcceleratorA(active, table, &message)) {
         TranslateMessage(&message);
         DispatchMessageA(&message);

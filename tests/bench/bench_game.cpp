@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_common.h"
 #include "game/app.h"
 #include "game/game_state.h"
 #include "game_driver.h"
@@ -19,8 +20,14 @@
 // The import slot through which every call of Sleep in this program goes.
 #ifdef _WIN64
 extern "C" decltype(&Sleep) sleep_import __asm__("__imp_Sleep");
+extern "C" decltype(&GetPropA) get_prop_import __asm__("__imp_GetPropA");
+extern "C" decltype(&GetActiveWindow) get_active_import __asm__("__imp_GetActiveWindow");
+extern "C" decltype(&GetKeyState) get_key_state_import __asm__("__imp_GetKeyState");
 #else
 extern "C" decltype(&Sleep) sleep_import __asm__("__imp__Sleep@4");
+extern "C" decltype(&GetPropA) get_prop_import __asm__("__imp__GetPropA@8");
+extern "C" decltype(&GetActiveWindow) get_active_import __asm__("__imp__GetActiveWindow@0");
+extern "C" decltype(&GetKeyState) get_key_state_import __asm__("__imp__GetKeyState@4");
 #endif
 
 namespace {
@@ -31,36 +38,59 @@ double slept_ms = 0;
 int sleeps = 0;
 
 void WINAPI timed_sleep(DWORD milliseconds) {
-    const double start = drive::now_ms();
+    const double start = bench::now_ms();
     real_sleep(milliseconds);
     slept_ms += drive::now_ms() - start;
     ++sleeps;
 }
 
+template <typename Function>
+void replace_import(Function& slot, Function replacement) {
+    DWORD old = 0;
+    VirtualProtect(&slot, sizeof slot, PAGE_READWRITE, &old);
+    slot = replacement;
+    VirtualProtect(&slot, sizeof slot, old, &old);
+}
+
 void time_the_pauses() {
     real_sleep = sleep_import;
-    DWORD old = 0;
-    VirtualProtect(&sleep_import, sizeof sleep_import, PAGE_READWRITE, &old);
-    sleep_import = timed_sleep;
-    VirtualProtect(&sleep_import, sizeof sleep_import, old, &old);
+    replace_import(sleep_import, &timed_sleep);
 }
 
-// ---- Figures -----------------------------------------------------------------------
-double percentile(std::vector<double> values, double p) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    const size_t index = static_cast<size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
-    return values[std::min(index, values.size() - 1)];
+// ---- Questions to the window server that the toolkit asks per message ----------------
+// Under Wine each of these calls is a round trip to the server; the twin asks none.
+decltype(&GetPropA) real_get_prop = nullptr;
+decltype(&GetActiveWindow) real_get_active = nullptr;
+decltype(&GetKeyState) real_get_key_state = nullptr;
+long server_questions = 0;
+
+HANDLE WINAPI counted_get_prop(HWND window, LPCSTR name) {
+    ++server_questions;
+    return real_get_prop(window, name);
+}
+HWND WINAPI counted_get_active() {
+    ++server_questions;
+    return real_get_active();
+}
+SHORT WINAPI counted_get_key_state(int key) {
+    ++server_questions;
+    return real_get_key_state(key);
 }
 
-void figure(const char* key, double value) { std::printf("%s %.6g\n", key, value); }
+void count_server_questions() {
+    real_get_prop = get_prop_import;
+    real_get_active = get_active_import;
+    real_get_key_state = get_key_state_import;
+    replace_import(get_prop_import, &counted_get_prop);
+    replace_import(get_active_import, &counted_get_active);
+    replace_import(get_key_state_import, &counted_get_key_state);
+}
+
+using bench::fail;
+using bench::figure;
+using bench::percentile;
+
 void note(const char* key, const std::string& value) { std::printf("%s %s\n", key, value.c_str()); }
-
-[[noreturn]] void fail(const std::string& what) {
-    std::printf("failure %s\n", what.c_str());
-    std::fflush(stdout);
-    ExitProcess(1);
-}
 
 // ---- random_upto against its bare step ----------------------------------------------
 volatile uint64_t sink;
@@ -98,28 +128,27 @@ void bench_random() {
 // ---- A miss and a win, from Enter posted to the display written ---------------------
 int judged() { return game.strikes + game.balls; }
 
-std::string missing_guess(unsigned& state) {
-    for (;;) {
-        state = state * 1103515245u + 12345u;
-        const std::string guess = pin_text(static_cast<int32_t>((state >> 8) % 10000));
-        if (guess != game.secret_pin && guess != MASTER_CODE) return guess;
-    }
+// One pass of the main loop; false when no message was waiting.
+bool pass() {
+    main_loop_pass(0);
+    return game.current_event != EVENT_NONE;
 }
 
-// Types the guess untimed, then times Enter until `done` holds after a pass.
+// Types the guess untimed, then times its Enter; with `count`, counts that Enter's messages.
 template <typename Done>
-double time_enter(const std::string& guess, Done done) {
+bench::Handled time_enter(const std::string& guess, Done done, bench::MessageCount* count = nullptr) {
     drive::type_into_guess(guess);
     if (GetActiveWindow() != drive::main_window()) SetForegroundWindow(drive::main_window());
     if (GetFocus() != drive::control(GADGET_GUESS)) SetFocus(drive::control(GADGET_GUESS));
     drive::run_until_idle();
-    const double start = drive::now_ms();
-    PostMessageA(drive::control(GADGET_GUESS), WM_KEYDOWN, VK_RETURN, 1);
-    for (int passes = 0; passes < 1000; ++passes) {
-        main_loop_pass(0);
-        if (done()) return drive::now_ms() - start;
+    if (count) bench::start_counting();
+    const long questions = server_questions;
+    const bench::Handled h = bench::time_enter(drive::control(GADGET_GUESS), pass, done);
+    if (count) {
+        *count += bench::stop_counting();
+        count->questions += server_questions - questions;
     }
-    fail("the guess " + guess + " was not judged");
+    return h;
 }
 
 void win_untimed() {
@@ -171,40 +200,69 @@ void bench_handling() {
     if (!start_up()) fail("the main window did not open");
     drive::run_until_idle();
     figure("working_set_after_start_kb", static_cast<double>(drive::working_set_bytes()) / 1024);
+    {  // what one such question costs: a window property of the main window, asked 2000 times
+        const double cpu_start = bench::thread_cpu_ms();
+        const double start = bench::now_ms();
+        for (int i = 0; i < 2000; ++i) GetPropA(drive::main_window(), "QZ_WindowID");
+        figure("server_question_us", (bench::now_ms() - start) * 1000 / 2000);
+        figure("server_question_cpu_us", (bench::thread_cpu_ms() - cpu_start) * 1000 / 2000);
+    }
     unsigned state = 7;
 
-    std::vector<double> misses;
-    for (int i = 0; i < 1000; ++i) {
+    std::vector<double> misses, misses_idle, misses_cpu;
+    bench::MessageCount counted{};
+    int counted_misses = 0;
+    for (int i = 0; i < 1020; ++i) {
         if (i % 20 == 0) win_untimed();  // games of 20 misses: the hint comes after ten Strikes
-        const std::string guess = missing_guess(state);
+        const std::string guess = bench::missing_guess(state, game.secret_pin);
         const int before = judged();
-        misses.push_back(time_enter(guess, [before] { return judged() == before + 1; }));
+        // After the thousand timed misses, twenty more with their messages counted.
+        const bool count = i >= 1000;
+        const bench::Handled h =
+            time_enter(guess, [before] { return judged() == before + 1; }, count ? &counted : nullptr);
         const std::string line = get_gadget_item_text(GADGET_DISPLAY, 0);
         if (line.find(" " + guess + " has ") == std::string::npos) fail("the miss line for " + guess + " is missing");
-        drive::run_until_idle();
+        if (count) {
+            ++counted_misses;
+        } else {
+            misses.push_back(h.written_ms);
+            misses_idle.push_back(h.idle_ms);
+            misses_cpu.push_back(h.cpu_ms);
+        }
     }
     figure("miss_median_ms", percentile(misses, 0.5));
     figure("miss_p99_ms", percentile(misses, 0.99));
+    figure("miss_idle_median_ms", percentile(misses_idle, 0.5));
+    figure("miss_idle_p99_ms", percentile(misses_idle, 0.99));
+    figure("miss_cpu_median_ms", percentile(misses_cpu, 0.5));
+    bench::report_count("miss", counted, counted_misses);
 
-    std::vector<double> wins;
+    std::vector<double> wins, wins_idle, wins_cpu;
     int pauses = 0;
-    for (int i = 0; i < 200; ++i) {
+    counted = {};
+    for (int i = 0; i < 220; ++i) {
         const std::string pin = game.secret_pin;
         const int32_t joke = joke_reel.current_joke;
+        const bool count = i >= 200;
         slept_ms = 0;
         sleeps = 0;
-        const double total = time_enter(MASTER_CODE, [&] {
-            return game.secret_pin != pin || joke_reel.current_joke != joke;
-        });
+        const bench::Handled h = time_enter(
+            MASTER_CODE, [&] { return game.secret_pin != pin || joke_reel.current_joke != joke; },
+            count ? &counted : nullptr);
         if (get_gadget_text(GADGET_MESSAGE) != "Enter Another PIN") fail("a win did not ask for another PIN");
         if (sleeps == 0) fail("a win made no pause: the pauses are not being timed");
-        wins.push_back(total - slept_ms);
+        if (count) continue;
+        wins.push_back(h.written_ms - slept_ms);
+        wins_idle.push_back(h.idle_ms - slept_ms);
+        wins_cpu.push_back(h.cpu_ms);
         pauses += sleeps;
-        drive::run_until_idle();
     }
     figure("win_median_ms", percentile(wins, 0.5));
     figure("win_p99_ms", percentile(wins, 0.99));
+    figure("win_idle_median_ms", percentile(wins_idle, 0.5));
+    figure("win_cpu_median_ms", percentile(wins_cpu, 0.5));
     figure("win_pauses_per_win", pauses / 200.0);
+    bench::report_count("win", counted, 20);
     release_all();
 }
 
@@ -245,6 +303,7 @@ void bench_storm(int inputs, uint32_t seed) {
 int main(int argc, char** argv) {
     setvbuf(stdout, nullptr, _IONBF, 0);
     time_the_pauses();
+    count_server_questions();
     const std::string what = argc > 1 ? argv[1] : "";
     if (what == "random") {
         bench_random();

@@ -3,10 +3,15 @@
 //   launcher startup RUNS NAME=PROGRAM...   start-up time (process start to main
 //                                      window shown and idle) and working set of each
 //                                      program (a path, then any arguments), in turn
-//   launcher idle GAME BARE SECONDS    CPU share while idle: the game with the focus in
-//                                      the guess field, with About shown (the pointer on
-//                                      the button, then moved off), after a win and in the
-//                                      background; the bare window
+//   launcher idle SECONDS ROUNDS NAME=PROGRAM...
+//                                      CPU share while idle, medians over the rounds: the
+//                                      program named "bare" as it stands; the game and its
+//                                      twin with the focus in the guess field, with About
+//                                      shown (the pointer on the button, then moved off),
+//                                      after a win and in the background
+//   launcher soak MISSES WINS NAME=PROGRAM...
+//                                      each program's working set after that many misses
+//                                      and wins typed into its window from outside
 #include <windows.h>
 
 #include <psapi.h>
@@ -73,7 +78,10 @@ struct Started {
     PROCESS_INFORMATION process{};
     HWND window = nullptr;
     double start_up_ms = 0;
+    double start_up_cpu_ms = 0;  // the processor time it took, in the platform's clock ticks
 };
+
+double cpu_seconds(const Started& s);
 
 struct Search {
     DWORD process_id;
@@ -119,6 +127,7 @@ Started start(const std::string& program) {
         Sleep(1);
     }
     s.start_up_ms = now_ms() - start;
+    s.start_up_cpu_ms = cpu_seconds(s) * 1000;
     return s;
 }
 
@@ -230,7 +239,7 @@ void measure_startup(int runs, const std::vector<std::string>& named) {
         programs.push_back(entry.substr(equals + 1));
     }
     const size_t n = programs.size();
-    std::vector<std::vector<double>> start_up(n), working_set(n);
+    std::vector<std::vector<double>> start_up(n), start_up_cpu(n), working_set(n);
     for (int run = -1; run < runs; ++run) {  // run -1 warms the caches and is not counted
         for (size_t k = 0; k < n; ++k) {
             const size_t which = (static_cast<size_t>(run + 1) + k) % n;
@@ -240,40 +249,44 @@ void measure_startup(int runs, const std::vector<std::string>& named) {
             stop(s, programs[which]);
             if (run < 0) continue;
             start_up[which].push_back(s.start_up_ms);
+            start_up_cpu[which].push_back(s.start_up_cpu_ms);
             working_set[which].push_back(kb);
         }
     }
     figure("startup_runs", runs);
     for (size_t k = 0; k < n; ++k) {
         figure(("startup_" + names[k] + "_ms").c_str(), median(start_up[k]));
+        figure(("startup_cpu_" + names[k] + "_ms").c_str(), median(start_up_cpu[k]));
         figure(("working_set_" + names[k] + "_kb").c_str(), median(working_set[k]));
     }
 }
 
-void measure_idle(const std::string& game, const std::string& bare, double seconds) {
-    Started b = start(bare);
-    figure("idle_cpu_bare_pct", idle_percent(b, seconds));
-    stop(b, bare);
+// The five idle states of a program with the game's window (the game or its
+// twin), each over `seconds`, appended to `shares` in the order of IDLE_STATES.
+constexpr const char* IDLE_STATES[] = {"guess_focus", "about", "about_pointer_away", "after_win", "background"};
 
-    Started g = start(game);
+void idle_states(const std::string& program, double seconds, std::vector<std::vector<double>>& shares) {
+    Started g = start(program);
     SetForegroundWindow(g.window);
     HWND guess = GetDlgItem(g.window, GUESS_ID);
     HWND display = GetDlgItem(g.window, DISPLAY_ID);
     HWND message = GetDlgItem(g.window, MESSAGE_ID);
     HWND about = GetDlgItem(g.window, ABOUT_ID);
-    if (!guess || !display || !message || !about) fail("the game's gadgets are missing");
+    if (!guess || !display || !message || !about) fail(program + ": the window's controls are missing");
+    int state = 0;
+    auto measure = [&] { shares[state++].push_back(idle_percent(g, seconds)); };
 
     click(guess);
     if (!wait_for([&] { return focus_of(g) == guess; }, 5000)) fail("the guess field did not take the focus");
-    figure("idle_cpu_guess_focus_pct", idle_percent(g, seconds));
+    measure();
 
     click(about);
     if (!wait_for([&] { return text_of(display).find("Instructions") != std::string::npos; }, 5000))
         fail("About did not show its text");
-    figure("idle_cpu_about_pct", idle_percent(g, seconds));
+    measure();
     // The pointer still rests on the button it clicked; once more with it moved off the window.
     SetCursorPos(5, 1000);
-    figure("idle_cpu_about_pointer_away_pct", idle_percent(g, seconds));
+    measure();
 
     click(guess);
     if (!wait_for([&] { return focus_of(g) == guess; }, 5000)) fail("the guess field did not take the focus");
@@ -281,14 +294,111 @@ void measure_idle(const std::string& game, const std::string& bare, double secon
     PostMessageA(guess, WM_KEYDOWN, VK_RETURN, 1);
     PostMessageA(guess, WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC0000001u));
     if (!wait_for([&] { return text_of(message) == "Enter Another PIN"; }, 5000)) fail("the master code did not win");
-    figure("idle_cpu_after_win_pct", idle_percent(g, seconds));
+    measure();
 
     HWND elsewhere = own_window();
     SetForegroundWindow(elsewhere);
-    if (!wait_for([&] { return GetForegroundWindow() == elsewhere; }, 5000)) fail("the game stayed in front");
-    figure("idle_cpu_background_pct", idle_percent(g, seconds));
+    if (!wait_for([&] { return GetForegroundWindow() == elsewhere; }, 5000)) fail("the window stayed in front");
+    measure();
     DestroyWindow(elsewhere);
-    stop(g, game);
+    stop(g, program);
+}
+
+// `rounds` rounds; in each the programs take turns at going first. The program
+// named "bare" is measured as it stands, the others in the five states.
+void measure_idle(double seconds, int rounds, const std::vector<std::string>& named) {
+    std::vector<std::string> names, programs;
+    for (const std::string& entry : named) {
+        const size_t equals = entry.find('=');
+        if (equals == std::string::npos) fail("no NAME= in " + entry);
+        names.push_back(entry.substr(0, equals));
+        programs.push_back(entry.substr(equals + 1));
+    }
+    const size_t n = programs.size();
+    std::vector<std::vector<std::vector<double>>> shares(n, std::vector<std::vector<double>>(std::size(IDLE_STATES)));
+    for (int round = 0; round < rounds; ++round) {
+        for (size_t k = 0; k < n; ++k) {
+            const size_t which = (static_cast<size_t>(round) + k) % n;
+            if (names[which] == "bare") {
+                Started b = start(programs[which]);
+                shares[which][0].push_back(idle_percent(b, seconds));
+                stop(b, programs[which]);
+            } else {
+                idle_states(programs[which], seconds, shares[which]);
+            }
+        }
+    }
+    for (size_t k = 0; k < n; ++k) {
+        if (names[k] == "bare") {
+            figure("idle_cpu_bare_pct", median(shares[k][0]));
+            continue;
+        }
+        for (size_t state = 0; state < std::size(IDLE_STATES); ++state)
+            figure(("idle_cpu_" + names[k] + "_" + IDLE_STATES[state] + "_pct").c_str(), median(shares[k][state]));
+    }
+}
+
+// ---- The soak from outside: the working set a long game leaves -------------------------
+std::string typed_guess(unsigned& state) {
+    for (;;) {
+        state = state * 1103515245u + 12345u;
+        char text[8];
+        std::snprintf(text, sizeof text, "%04u", (state >> 8) % 10000);
+        if (std::string(text) != "6157") return text;
+    }
+}
+
+LRESULT text_length_of(HWND window) {
+    DWORD_PTR length = 0;
+    SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length);
+    return static_cast<LRESULT>(length);
+}
+
+// Types a guess into the other program and presses Enter; returns once its
+// window shows the outcome (`win`: the message asks for another PIN; a miss:
+// the display's text has changed). A guess that happens to be the PIN wins.
+void play(const Started& s, HWND guess, HWND display, HWND message, const std::string& text) {
+    for (const char c : text) PostMessageA(guess, WM_CHAR, static_cast<WPARAM>(c), 1);
+    if (!wait_for([&] { return text_of(guess) == text; }, 5000)) fail("the guess " + text + " was not typed");
+    const LRESULT before = text_length_of(display);
+    PostMessageA(guess, WM_KEYDOWN, VK_RETURN, 1);
+    PostMessageA(guess, WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC0000001u));
+    if (!wait_for([&] { return text_of(message) == "Enter Another PIN" || text_length_of(display) != before; }, 5000))
+        fail("the guess " + text + " had no outcome");
+    (void)s;
+}
+
+// Each program in turn: started, `misses` misses and `wins` wins typed in (in
+// games of misses / wins misses and one win), then its working set.
+void measure_soak(int misses, int wins, const std::vector<std::string>& named) {
+    for (const std::string& entry : named) {
+        const size_t equals = entry.find('=');
+        if (equals == std::string::npos) fail("no NAME= in " + entry);
+        const std::string name = entry.substr(0, equals), program = entry.substr(equals + 1);
+        Started g = start(program);
+        SetForegroundWindow(g.window);
+        HWND guess = GetDlgItem(g.window, GUESS_ID);
+        HWND display = GetDlgItem(g.window, DISPLAY_ID);
+        HWND message = GetDlgItem(g.window, MESSAGE_ID);
+        if (!guess || !display || !message) fail(program + ": the window's controls are missing");
+        click(guess);
+        if (!wait_for([&] { return focus_of(g) == guess; }, 5000)) fail("the guess field did not take the focus");
+        const double start_ms = now_ms();
+        const int per_game = std::max(1, misses / std::max(1, wins));
+        unsigned state = 11;
+        for (int played = 0, won = 0; played < misses || won < wins;) {
+            for (int i = 0; i < per_game && played < misses; ++i, ++played)
+                play(g, guess, display, message, typed_guess(state));
+            if (won < wins) {
+                play(g, guess, display, message, "6157");
+                ++won;
+            }
+        }
+        pump_for(500);
+        figure(("soak_outside_" + name + "_seconds").c_str(), (now_ms() - start_ms) / 1000);
+        figure(("working_set_after_soak_" + name + "_kb").c_str(), working_set_kb(g.process.hProcess));
+        stop(g, program);
+    }
 }
 
 }  // namespace
@@ -298,10 +408,14 @@ int main(int argc, char** argv) {
     const std::string what = argc > 1 ? argv[1] : "";
     if (argc >= 4 && what == "startup") {
         measure_startup(std::max(1, std::atoi(argv[2])), std::vector<std::string>(argv + 3, argv + argc));
-    } else if (argc == 5 && what == "idle") {
-        measure_idle(argv[2], argv[3], std::atof(argv[4]));
+    } else if (argc >= 5 && what == "idle") {
+        measure_idle(std::atof(argv[2]), std::max(1, std::atoi(argv[3])), std::vector<std::string>(argv + 4, argv + argc));
+    } else if (argc >= 5 && what == "soak") {
+        measure_soak(std::atoi(argv[2]), std::atoi(argv[3]), std::vector<std::string>(argv + 4, argv + argc));
     } else {
-        std::fprintf(stderr, "usage: launcher startup RUNS NAME=PROGRAM... | idle GAME BARE SECONDS\n");
+        std::fprintf(stderr,
+                     "usage: launcher startup RUNS NAME=PROGRAM... | idle SECONDS ROUNDS NAME=PROGRAM... |"
+                     " soak MISSES WINS NAME=PROGRAM...\n");
         return 2;
     }
     return 0;
