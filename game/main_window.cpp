@@ -69,18 +69,13 @@ std::string build_about_text() {
 }
 
 bool build_main_window() {
-    // Opened hidden and shown once its gadgets stand: nothing is painted before
-    // the window is complete, and start-up is shorter for it.
-    if (!open_window(WINDOW_MAIN, 216, 0, 660, 300, WINDOW_TITLE, 0xCC0000 | WINDOW_HIDDEN)) return false;
-    HWND window = window_handle(WINDOW_MAIN);
-    if (use_gadget_list(window)) {  // else the window stands without gadgets
-        for (const GadgetRow& g : GADGETS) {
-            create(g);
-            if (g.font) set_gadget_font(g.number, game.font_handles[g.font - 1]);
-        }
-        set_gadget_tooltip(GADGET_STRIKES, "Max. Stikes Counted is 9 - Watch for Hint");
-        set_gadget_tooltip(GADGET_BALLS, "Max. Balls Counted is 99");
+    if (!open_window(WINDOW_MAIN, 216, 0, 660, 300, WINDOW_TITLE, 0xCC0000)) return false;
+    if (!use_gadget_list(window_handle(WINDOW_MAIN))) return true;  // the window stands without gadgets
+    for (const GadgetRow& g : GADGETS) {
+        create(g);
+        if (g.font) set_gadget_font(g.number, game.font_handles[g.font - 1]);
     }
-    ShowWindow(window, SW_SHOWNORMAL);
+    set_gadget_tooltip(GADGET_STRIKES, "Max. Stikes Counted is 9 - Watch for Hint");
+    set_gadget_tooltip(GADGET_BALLS, "Max. Balls Counted is 99");
     return true;
 }

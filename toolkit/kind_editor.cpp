@@ -52,31 +52,31 @@ LRESULT text_length(GadgetRecord* record) { return send(record, WM_GETTEXTLENGTH
 
 int editor_add_item(GadgetRecord* record, int position, const char* text, intptr_t) {
     if (!text) text = "";
-    // The line and its breaks go in as one replacement: the control lays out and
-    // repaints the changed lines once, and the text is as if each break had gone
-    // in by itself.
-    std::string inserted;
+    // A line and its break go in as two replacements; the control repaints once,
+    // after both, instead of after each.
+    send(record, WM_SETREDRAW, FALSE, 0);
     hide_selection(record);
     const LRESULT start = position == -1 ? -1 : line_start(record, position);
     if (start != -1) {
         select(record, start, start);
-        inserted = text;
-        inserted += '\n';
+        replace_selection(record, text);
+        replace_selection(record, "\n");
     } else {
         const LRESULT length = text_length(record);
         select(record, length, length);
         if (record->editor.line_state == EMPTY_LINE_PENDING) {
-            inserted += '\n';
+            replace_selection(record, "\n");
             record->editor.line_state = EMPTY_LINE_WRITTEN;
         }
         if (length != 0)
-            inserted += '\n';
+            replace_selection(record, "\n");
         else if (text[0] == '\0' && record->editor.line_state == LINES_NORMAL)
             record->editor.line_state = EMPTY_LINE_PENDING;
-        inserted += text;
+        replace_selection(record, text);
     }
-    if (!inserted.empty()) replace_selection(record, inserted.c_str());
     show_selection(record);
+    send(record, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(record->handle, nullptr, TRUE);
     return 0;
 }
 
