@@ -46,8 +46,7 @@ WindowRecord* find_window_record(int number) {
     return static_cast<WindowRecord*>(objects_find(toolkit.windows, number));
 }
 
-intptr_t open_window(int number, int x, int y, int width, int height, const char* title,
-                     uint32_t flags, HWND owner) {
+intptr_t open_window(int number, int x, int y, int width, int height, const char* title, uint32_t flags, HWND owner) {
     // Without the event stream a window could raise no event, not even its close.
     if (!toolkit.windows || !event_record()) return 0;
     auto* record = static_cast<WindowRecord*>(objects_slot(toolkit.windows, number));
@@ -99,8 +98,8 @@ intptr_t open_window(int number, int x, int y, int width, int height, const char
     }
     flags &= ~CENTRE_BITS;
 
-    HWND handle = CreateWindowExA(0, name.text, title, flags, x, y, outer_width, outer_height, owner,
-                                  nullptr, toolkit.module, nullptr);
+    HWND handle = CreateWindowExA(0, name.text, title, flags, x, y, outer_width, outer_height, owner, nullptr,
+                                  toolkit.module, nullptr);
     // Creation runs the window procedure, and a window opened meanwhile may
     // have moved the table: find the record again by its number.
     record = static_cast<WindowRecord*>(objects_at(toolkit.windows, number));

@@ -24,10 +24,10 @@ namespace {
 constexpr const char* FOREIGN_VARIABLE = "TAVEK_FOREIGN_VALUES";
 constexpr int ROUNDS = 3;
 
-const UINT MESSAGES[] = {MSG_OBJECT_CLICK,   MSG_OBJECT_CLICK_RELAY, MSG_GADGET_EVENT,      MSG_WINDOW_DATA,
-                         MSG_GADGET_DATA,    MSG_GADGET_REQUEST,     WM_COMMAND,            WM_NOTIFY,
-                         WM_CTLCOLOREDIT,    WM_CTLCOLORSTATIC,      WM_CTLCOLORBTN,        WM_CTLCOLORLISTBOX,
-                         WM_CTLCOLORSCROLLBAR, WM_CTLCOLORDLG,       WM_CTLCOLORMSGBOX};
+const UINT MESSAGES[] = {MSG_OBJECT_CLICK,     MSG_OBJECT_CLICK_RELAY, MSG_GADGET_EVENT, MSG_WINDOW_DATA,
+                         MSG_GADGET_DATA,      MSG_GADGET_REQUEST,     WM_COMMAND,       WM_NOTIFY,
+                         WM_CTLCOLOREDIT,      WM_CTLCOLORSTATIC,      WM_CTLCOLORBTN,   WM_CTLCOLORLISTBOX,
+                         WM_CTLCOLORSCROLLBAR, WM_CTLCOLORDLG,         WM_CTLCOLORMSGBOX};
 
 // ---- The other program ------------------------------------------------------------
 
@@ -51,8 +51,18 @@ TEST(ForeignProgram, DISABLED_TalksToEveryWindowOfTheGame) {
     EnumChildWindows(main, note_child, reinterpret_cast<LPARAM>(&targets));
     ASSERT_GE(targets.size(), 12u) << "the main window and its eleven gadgets";
 
-    std::vector<uintptr_t> values = {0, 1, 2, 11, WM_LBUTTONDOWN, MAKEWPARAM(0, BN_CLICKED), 0xFFFF,
-                                     UINTPTR_MAX, UINTPTR_MAX / 2, UINTPTR_MAX / 2 + 1, 0xDEADBEEF, 0x10000,
+    std::vector<uintptr_t> values = {0,
+                                     1,
+                                     2,
+                                     11,
+                                     WM_LBUTTONDOWN,
+                                     MAKEWPARAM(0, BN_CLICKED),
+                                     0xFFFF,
+                                     UINTPTR_MAX,
+                                     UINTPTR_MAX / 2,
+                                     UINTPTR_MAX / 2 + 1,
+                                     0xDEADBEEF,
+                                     0x10000,
                                      static_cast<uintptr_t>(0xC0DE5EED) * 0x9E3779B1u};
     values.insert(values.end(), live.begin(), live.end());
     for (HWND target : targets) values.push_back(reinterpret_cast<uintptr_t>(target));
@@ -94,8 +104,8 @@ std::string hex(const void* value) {
 DWORD run_foreign_program() {
     char program[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, program, sizeof program);
-    std::string command = std::string("\"") + program +
-                          "\" --gtest_also_run_disabled_tests --gtest_filter=ForeignProgram.DISABLED_*";
+    std::string command =
+        std::string("\"") + program + "\" --gtest_also_run_disabled_tests --gtest_filter=ForeignProgram.DISABLED_*";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
@@ -137,10 +147,11 @@ TEST(ForeignMessages, TheGameServesThemAllAndScoresOn) {
     NMHDR header{drive::control(GADGET_OK), GADGET_OK, BN_CLICKED};
     uintptr_t stack_word = 0x5EED;
     std::string values = hex(drive::main_window());
-    for (const void* value : {static_cast<const void*>(live), static_cast<const void*>(block),
-                              static_cast<const void*>(event_record()), static_cast<const void*>(find_gadget(GADGET_OK)),
-                              static_cast<const void*>(toolkit.gadgets->array), static_cast<const void*>(&header),
-                              static_cast<const void*>(&stack_word), static_cast<const void*>(game.font_handles[0])})
+    for (const void* value :
+         {static_cast<const void*>(live), static_cast<const void*>(block), static_cast<const void*>(event_record()),
+          static_cast<const void*>(find_gadget(GADGET_OK)), static_cast<const void*>(toolkit.gadgets->array),
+          static_cast<const void*>(&header), static_cast<const void*>(&stack_word),
+          static_cast<const void*>(game.font_handles[0])})
         values += hex(value);
     SetEnvironmentVariableA(FOREIGN_VARIABLE, values.c_str());
 

@@ -218,8 +218,8 @@ void bench_handling() {
         const int before = judged();
         // After the thousand timed misses, twenty more with their messages counted.
         const bool count = i >= 1000;
-        const bench::Handled h =
-            time_enter(guess, [before] { return judged() == before + 1; }, count ? &counted : nullptr);
+        const bench::Handled h = time_enter(
+            guess, [before] { return judged() == before + 1; }, count ? &counted : nullptr);
         const std::string line = get_gadget_item_text(GADGET_DISPLAY, 0);
         if (line.find(" " + guess + " has ") == std::string::npos) fail("the miss line for " + guess + " is missing");
         if (count) {
@@ -312,7 +312,8 @@ int main(int argc, char** argv) {
     } else if (what == "soak") {
         bench_soak(argc > 2 ? std::atoi(argv[2]) : 10000, argc > 3 ? std::atoi(argv[3]) : 1000);
     } else if (what == "storm") {
-        bench_storm(argc > 2 ? std::atoi(argv[2]) : 100000, argc > 3 ? static_cast<uint32_t>(std::atoi(argv[3])) : 4242);
+        bench_storm(argc > 2 ? std::atoi(argv[2]) : 100000,
+                    argc > 3 ? static_cast<uint32_t>(std::atoi(argv[3])) : 4242);
     } else {
         std::fprintf(stderr, "usage: bench_game random | handling | soak [misses wins] | storm [inputs seed]\n");
         return 2;

@@ -154,8 +154,8 @@ double cpu_seconds(const Started& s) {
     double listed = 0;
     std::vector<unsigned char> buffer(1 << 20);
     ULONG length = 0;
-    if (NtQuerySystemInformation(SystemProcessInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
-                                 &length) == 0) {
+    if (NtQuerySystemInformation(SystemProcessInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &length) ==
+        0) {
         size_t offset = 0;
         for (;;) {
             const auto* entry = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(buffer.data() + offset);
@@ -409,7 +409,8 @@ int main(int argc, char** argv) {
     if (argc >= 4 && what == "startup") {
         measure_startup(std::max(1, std::atoi(argv[2])), std::vector<std::string>(argv + 3, argv + argc));
     } else if (argc >= 5 && what == "idle") {
-        measure_idle(std::atof(argv[2]), std::max(1, std::atoi(argv[3])), std::vector<std::string>(argv + 4, argv + argc));
+        measure_idle(std::atof(argv[2]), std::max(1, std::atoi(argv[3])),
+                     std::vector<std::string>(argv + 4, argv + argc));
     } else if (argc >= 5 && what == "soak") {
         measure_soak(std::atoi(argv[2]), std::atoi(argv[3]), std::vector<std::string>(argv + 4, argv + argc));
     } else {

@@ -33,8 +33,19 @@ constexpr const char* TITLE = "Tavek PIN Program Ver. 0.11";
 constexpr DWORD WINDOW_STYLE = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;  // 0xCC0000
 constexpr int WINDOW_X = 216, WINDOW_Y = 0, CLIENT_WIDTH = 660, CLIENT_HEIGHT = 300;
 
-enum Control { OK = 0, PROMPT = 1, GUESS = 2, FRAME = 3, STRIKES = 4, BALLS = 5, STRIKES_LABEL = 6,
-               BALLS_LABEL = 7, DISPLAY = 9, MESSAGE = 10, ABOUT = 11 };
+enum Control {
+    OK = 0,
+    PROMPT = 1,
+    GUESS = 2,
+    FRAME = 3,
+    STRIKES = 4,
+    BALLS = 5,
+    STRIKES_LABEL = 6,
+    BALLS_LABEL = 7,
+    DISPLAY = 9,
+    MESSAGE = 10,
+    ABOUT = 11
+};
 enum Font { DEFAULT_FONT = -1, PROMPT_FONT, DIGITS_FONT, LABEL_FONT, DISPLAY_FONT, BUTTON_FONT, ABOUT_FONT, FONTS };
 
 struct FontRow {
@@ -60,8 +71,7 @@ constexpr DWORD CHILD = WS_CHILD | WS_VISIBLE | WS_GROUP;
 constexpr ControlRow CONTROLS[] = {
     {OK, 0, "Button", "OK", CHILD | WS_TABSTOP | BS_DEFPUSHBUTTON, 110, 140, 50, 30, DEFAULT_FONT},
     {PROMPT, 0, "Static", "Enter 4 Digit  PIN", CHILD | SS_CENTER, 70, 30, 140, 50, PROMPT_FONT},
-    {GUESS, WS_EX_CLIENTEDGE, "Edit", "", CHILD | WS_TABSTOP | ES_AUTOHSCROLL | ES_NUMBER, 90, 90, 90, 40,
-     DIGITS_FONT},
+    {GUESS, WS_EX_CLIENTEDGE, "Edit", "", CHILD | WS_TABSTOP | ES_AUTOHSCROLL | ES_NUMBER, 90, 90, 90, 40, DIGITS_FONT},
     {FRAME, 0, "Button", "", CHILD | BS_GROUPBOX, 30, 20, 220, 240, DEFAULT_FONT},
     {STRIKES, WS_EX_CLIENTEDGE, "Edit", " 0", CHILD | WS_TABSTOP | ES_AUTOHSCROLL | ES_READONLY, 70, 210, 50, 40,
      DIGITS_FONT},
@@ -224,16 +234,10 @@ LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam, LPAR
             }
             return 0;
         }
-        case WM_ACTIVATE:
-            return 0;  // the focus stays where the platform leaves it, as in the game
-        case WM_CLOSE:
-            DestroyWindow(window);
-            return 0;
-        case WM_DESTROY:
-            PostQuitMessage(0);
-            return 0;
-        default:
-            return DefWindowProcA(window, message, wparam, lparam);
+        case WM_ACTIVATE: return 0;  // the focus stays where the platform leaves it, as in the game
+        case WM_CLOSE: DestroyWindow(window); return 0;
+        case WM_DESTROY: PostQuitMessage(0); return 0;
+        default: return DefWindowProcA(window, message, wparam, lparam);
     }
 }
 
@@ -257,8 +261,8 @@ bool open(HINSTANCE instance) {
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
     for (int f = 0; f < FONTS; ++f)
-        twin.fonts[f] = CreateFontA(-MulDiv(FONT_ROWS[f].points, dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0,
-                                    DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+        twin.fonts[f] = CreateFontA(-MulDiv(FONT_ROWS[f].points, dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET,
+                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                     DEFAULT_PITCH | FF_DONTCARE, FONT_ROWS[f].face);
     const HFONT default_font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 
@@ -283,16 +287,16 @@ bool open(HINSTANCE instance) {
                                  reinterpret_cast<HMENU>(static_cast<intptr_t>(c.id)), instance, nullptr);
         if (!h) return false;
         twin.controls[c.id] = h;
-        SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(c.font == DEFAULT_FONT ? default_font : twin.fonts[c.font]),
-                     TRUE);
+        SendMessageA(h, WM_SETFONT,
+                     reinterpret_cast<WPARAM>(c.font == DEFAULT_FONT ? default_font : twin.fonts[c.font]), TRUE);
     }
     SendMessageA(control(DISPLAY), EM_LIMITTEXT, 0x7FFFFFFF, 0);
     twin.display_font = DISPLAY_FONT;
     twin.display_empty = true;
 
-    twin.tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                                   instance, nullptr);
+    twin.tooltip =
+        CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
     add_tool(twin.window, control(STRIKES), "Max. Stikes Counted is 9 - Watch for Hint");
     add_tool(twin.window, control(BALLS), "Max. Balls Counted is 99");
 
@@ -371,7 +375,8 @@ void bench_handling() {
         const int before = judged();
         // After the thousand timed misses, twenty more with their messages counted.
         const bool count = i >= 1000;
-        const bench::Handled h = enter(guess, [before] { return judged() == before + 1; }, count ? &counted : nullptr);
+        const bench::Handled h = enter(
+            guess, [before] { return judged() == before + 1; }, count ? &counted : nullptr);
         if (first_display_line().find(" " + guess + " has ") == std::string::npos)
             bench::fail("the miss line for " + guess + " is missing");
         if (count) {
@@ -395,8 +400,8 @@ void bench_handling() {
         const int before = twin.wins;
         const bool count = i >= 200;
         slept_ms = 0;
-        const bench::Handled h =
-            enter(MASTER_CODE, [before] { return twin.wins == before + 1; }, count ? &counted : nullptr);
+        const bench::Handled h = enter(
+            MASTER_CODE, [before] { return twin.wins == before + 1; }, count ? &counted : nullptr);
         if (twin.message != "Enter Another PIN") bench::fail("a win did not ask for another PIN");
         if (count) continue;
         wins.push_back(h.written_ms - slept_ms);

@@ -34,9 +34,19 @@ IMPORT_SLOT(init_controls_slot, InitCommonControlsEx, 4);
 namespace {
 
 enum Call {
-    HEAP_CREATE, HEAP_ALLOC_GENERAL, HEAP_ALLOC_RECORD, HEAP_REALLOC_GENERAL, HEAP_REALLOC_RECORD,
-    REGISTER_CLASS, CREATE_WINDOW, CREATE_FONT, CREATE_BRUSH, CREATE_ACCELERATORS, SET_PROP,
-    LOAD_LIBRARY, INIT_CONTROLS,
+    HEAP_CREATE,
+    HEAP_ALLOC_GENERAL,
+    HEAP_ALLOC_RECORD,
+    HEAP_REALLOC_GENERAL,
+    HEAP_REALLOC_RECORD,
+    REGISTER_CLASS,
+    CREATE_WINDOW,
+    CREATE_FONT,
+    CREATE_BRUSH,
+    CREATE_ACCELERATORS,
+    SET_PROP,
+    LOAD_LIBRARY,
+    INIT_CONTROLS,
 };
 static_assert(INIT_CONTROLS + 1 == FAULT_CALL_COUNT, "one entry per call");
 
@@ -95,8 +105,8 @@ HWND WINAPI create_window(DWORD ex_style, LPCSTR class_name, LPCSTR name, DWORD 
                               parameter);
 }
 HFONT WINAPI create_font(int height, int width, int escapement, int orientation, int weight, DWORD italic,
-                         DWORD underline, DWORD strikeout, DWORD charset, DWORD precision, DWORD clip,
-                         DWORD quality, DWORD pitch, LPCSTR face) {
+                         DWORD underline, DWORD strikeout, DWORD charset, DWORD precision, DWORD clip, DWORD quality,
+                         DWORD pitch, LPCSTR face) {
     if (refuse(CREATE_FONT, ERROR_NOT_ENOUGH_MEMORY)) return nullptr;
     return real_create_font(height, width, escapement, orientation, weight, italic, underline, strikeout, charset,
                             precision, clip, quality, pitch, face);
@@ -142,7 +152,8 @@ LONG WINAPI end_on_crash(EXCEPTION_POINTERS*) { return EXCEPTION_EXECUTE_HANDLER
 // access violation is noted where it happens, caught or not.
 volatile LONG access_violations = 0;
 LONG WINAPI note_access_violation(EXCEPTION_POINTERS* exception) {
-    if (exception->ExceptionRecord->ExceptionCode == EXCEPTION_ACCESS_VIOLATION) InterlockedIncrement(&access_violations);
+    if (exception->ExceptionRecord->ExceptionCode == EXCEPTION_ACCESS_VIOLATION)
+        InterlockedIncrement(&access_violations);
     return EXCEPTION_CONTINUE_SEARCH;
 }
 

@@ -62,8 +62,7 @@ Run run_once(int call, int n) {
         int code = 0;
         run.reported = std::fscanf(in, "%d", &code) == 1;
         for (int& count : run.calls) run.reported = run.reported && std::fscanf(in, "%d", &count) == 1;
-        run.reported =
-            run.reported && std::fscanf(in, "%ld %ld %d", &run.gdi_left, &run.user_left, &run.judged) == 3;
+        run.reported = run.reported && std::fscanf(in, "%ld %ld %d", &run.gdi_left, &run.user_left, &run.judged) == 3;
         std::fclose(in);
     }
     DeleteFileA(file);

@@ -39,7 +39,7 @@ protected:
 TEST_F(Editor, AddingItems) {
     const struct {
         const char* name;
-        const char* initial;  // set_gadget_text before the steps
+        const char* initial;                            // set_gadget_text before the steps
         std::vector<std::pair<int, const char*>> adds;  // position, text
         Lines lines;
     } rows[] = {
@@ -136,7 +136,8 @@ TEST_F(Editor, FrontColourSurvivesFontChanges) {
         other.cbSize = sizeof other;
         other.dwMask = CFM_COLOR;
         other.crTextColor = RGB(1, 2, 3);
-        for (WPARAM which : {SCF_ALL, SCF_DEFAULT}) SendMessageA(editor, EM_SETCHARFORMAT, which, reinterpret_cast<LPARAM>(&other));
+        for (WPARAM which : {SCF_ALL, SCF_DEFAULT})
+            SendMessageA(editor, EM_SETCHARFORMAT, which, reinterpret_cast<LPARAM>(&other));
         EXPECT_EQ(set_gadget_font(DISPLAY, row.font), 0);
         SendMessageA(editor, EM_SETSEL, 0, -1);
         for (WPARAM which : {SCF_DEFAULT, SCF_SELECTION}) {

@@ -89,9 +89,11 @@ TEST_F(Events, WindowEventsQueueInOrderAndAnUnreadRepeatCoalesces) {
     };
     const Row rows[] = {
         {"two moves", {{0, WM_MOVE, 0}, {0, WM_MOVE, 0}}, {{3, 0, 0, -1}}},
-        {"move size move", {{0, WM_MOVE, 0}, {0, WM_SIZE, SIZE_RESTORED}, {0, WM_MOVE, 0}},
+        {"move size move",
+         {{0, WM_MOVE, 0}, {0, WM_SIZE, SIZE_RESTORED}, {0, WM_MOVE, 0}},
          {{3, 0, 0, -1}, {5, 0, 0, -1}, {3, 0, 0, -1}}},
-        {"moves of two windows", {{0, WM_MOVE, 0}, {1, WM_MOVE, 0}, {0, WM_MOVE, 0}},
+        {"moves of two windows",
+         {{0, WM_MOVE, 0}, {1, WM_MOVE, 0}, {0, WM_MOVE, 0}},
          {{3, 0, 0, -1}, {3, 1, 0, -1}, {3, 0, 0, -1}}},
         {"close twice", {{0, WM_CLOSE, 0}, {0, WM_CLOSE, 0}}, {{16, 0, 0, -1}}},
         {"posted close: raw, then queued", {{0, WM_CLOSE, 0, true}}, {{16, 0, 0, -1}, {16, 0, 0, -1}}},
@@ -284,9 +286,17 @@ TEST_F(Events, DataMessagesFromElsewhereAreDropped) {
     void* block = live[5];
     const size_t baseline = busy_blocks();
     LPARAM stack_word = 0;
-    const LPARAM values[] = {0, 1, -1, INTPTR_MAX, INTPTR_MIN, 0x10000, reinterpret_cast<LPARAM>(live),
-                             reinterpret_cast<LPARAM>(block), reinterpret_cast<LPARAM>(event_record()),
-                             reinterpret_cast<LPARAM>(&stack_word), reinterpret_cast<LPARAM>(window)};
+    const LPARAM values[] = {0,
+                             1,
+                             -1,
+                             INTPTR_MAX,
+                             INTPTR_MIN,
+                             0x10000,
+                             reinterpret_cast<LPARAM>(live),
+                             reinterpret_cast<LPARAM>(block),
+                             reinterpret_cast<LPARAM>(event_record()),
+                             reinterpret_cast<LPARAM>(&stack_word),
+                             reinterpret_cast<LPARAM>(window)};
     for (int round = 0; round < 3; ++round) {
         for (LPARAM value : values) {
             for (UINT message : {MSG_WINDOW_DATA, MSG_GADGET_DATA}) {
@@ -358,7 +368,8 @@ TEST_F(Events, ControlMessagesAreForwardedOnlyToTheirOwnGadget) {
         {"notification naming no memory", WM_NOTIFY, 0, 0x10, 66, 0, false},
         {"notification at the end of the address space", WM_NOTIFY, 0, -16, 66, 0, false},
         {"notification naming a control handle", WM_NOTIFY, 0, from(control), 66, 0, false},
-        {"command from a window that is not a child", WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), from(GetDesktopWindow()), 88, 0, false},
+        {"command from a window that is not a child", WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), from(GetDesktopWindow()),
+         88, 0, false},
         {"command from no window at all", WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), 0x1234, 88, 0, false},
         {"dialog colour is not forwarded", WM_CTLCOLORDLG, context, from(control), 1234, DEFAULT, false},
     };
