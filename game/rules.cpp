@@ -78,8 +78,7 @@ void miss() {
         count_ball();
     else
         count_strike();
-    if (game.strikes > HINT_AFTER_STRIKES)
-        write_message("  Hint: " + game.secret_pin);
+    if (game.strikes > HINT_AFTER_STRIKES) write_message("  Hint: " + game.secret_pin);
 }
 
 }  // namespace

@@ -15,9 +15,7 @@ namespace {
 
 RandomGenerator generator;  // zero at process start: unseeded
 
-constexpr uint32_t rotate_left(uint32_t value, int bits) {
-    return (value << bits) | (value >> (32 - bits));
-}
+constexpr uint32_t rotate_left(uint32_t value, int bits) { return (value << bits) | (value >> (32 - bits)); }
 
 void seed_with(uint32_t seed) {
     generator.seeded = true;

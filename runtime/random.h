@@ -6,9 +6,9 @@
 #include <cstdint>
 
 struct RandomGenerator {
-    uint32_t words[34];    // 17 pairs: pair p is (words[2p] low, words[2p+1] high)
-    int write_index;       // the pair the next step overwrites
-    int partner_index;     // the second pair the next step reads; always write_index + 10 (mod 17)
+    uint32_t words[34];  // 17 pairs: pair p is (words[2p] low, words[2p+1] high)
+    int write_index;     // the pair the next step overwrites
+    int partner_index;   // the second pair the next step reads; always write_index + 10 (mod 17)
     bool seeded;
 };
 

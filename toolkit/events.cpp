@@ -110,8 +110,7 @@ HACCEL shortcut_table_for(HWND window) {
     if (key_down(VK_TAB) && !key_down(VK_CONTROL) && !key_down(VK_SHIFT) && !key_down(VK_MENU)) {
         HWND focus = GetFocus();
         char class_name[5] = {};
-        if (focus && GetClassNameA(focus, class_name, sizeof class_name) &&
-            std::strncmp(class_name, "Rich", 4) == 0) {
+        if (focus && GetClassNameA(focus, class_name, sizeof class_name) && std::strncmp(class_name, "Rich", 4) == 0) {
             const LRESULT options = SendMessageA(focus, EM_GETOPTIONS, 0, 0);
             if ((options & ECO_READONLY) == 0) return nullptr;
         }
@@ -255,25 +254,18 @@ LRESULT translate_window_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
             return forward_to_gadget(header->hwndFrom, hwnd, message, wparam, lparam);
         }
 
-        case WM_COMMAND:
-            translate_command(events, hwnd, wparam, lparam);
-            return 0;
+        case WM_COMMAND: translate_command(events, hwnd, wparam, lparam); return 0;
 
         case WM_HSCROLL:
         case WM_VSCROLL:
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORLISTBOX:
         case WM_CTLCOLORBTN:
-        case WM_CTLCOLORSTATIC:
-            return forward_to_gadget(reinterpret_cast<HWND>(lparam), hwnd, message, wparam, lparam);
+        case WM_CTLCOLORSTATIC: return forward_to_gadget(reinterpret_cast<HWND>(lparam), hwnd, message, wparam, lparam);
 
-        case MSG_OBJECT_CLICK:
-            PostMessageA(hwnd, MSG_OBJECT_CLICK_RELAY, wparam, lparam);
-            return 0;
+        case MSG_OBJECT_CLICK: PostMessageA(hwnd, MSG_OBJECT_CLICK_RELAY, wparam, lparam); return 0;
 
-        case MSG_OBJECT_CLICK_RELAY:
-            translate_object_click(events, wparam, lparam);
-            return 0;
+        case MSG_OBJECT_CLICK_RELAY: translate_object_click(events, wparam, lparam); return 0;
 
         case MSG_GADGET_EVENT:
             events->pending = EVENT_GADGET;
@@ -295,8 +287,7 @@ LRESULT translate_window_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
         case MSG_GADGET_REQUEST:
             return forward_to_gadget(reinterpret_cast<HWND>(lparam), hwnd, message, wparam, lparam);
 
-        default:
-            return NOT_HANDLED;
+        default: return NOT_HANDLED;
     }
 }
 

@@ -22,8 +22,7 @@ bool is_mdi_child(HWND window) {
 }
 
 bool is_tab_stop(HWND window) {
-    return IsWindowEnabled(window) && IsWindowVisible(window) &&
-           (GetWindowLongA(window, GWL_STYLE) & WS_TABSTOP) != 0;
+    return IsWindowEnabled(window) && IsWindowVisible(window) && (GetWindowLongA(window, GWL_STYLE) & WS_TABSTOP) != 0;
 }
 
 BOOL CALLBACK walk_forward(HWND window, LPARAM data) {

@@ -46,8 +46,8 @@ intptr_t create_gadget(const GadgetCreation& creation) {
     }
     // The control comes first: an earlier gadget under the number stays when
     // the platform refuses the new one.
-    HWND control = CreateWindowExA(creation.ex_style, creation.class_name, creation.text, creation.style,
-                                   creation.x, creation.y, creation.width, creation.height, context->parent,
+    HWND control = CreateWindowExA(creation.ex_style, creation.class_name, creation.text, creation.style, creation.x,
+                                   creation.y, creation.width, creation.height, context->parent,
                                    reinterpret_cast<HMENU>(static_cast<intptr_t>(NO_ID)), module_handle(), nullptr);
     if (!control) return 0;
     auto* record = static_cast<GadgetRecord*>(objects_slot(toolkit.gadgets, creation.number));

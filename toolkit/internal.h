@@ -15,41 +15,41 @@ struct GadgetRecord;
 // the order the generic operations and the window procedure know them by; an
 // empty slot means the generic behaviour applies.
 struct GadgetKind {
-    int32_t kind_code;                                                              // 0
-    int32_t record_size;                                                            // 1: stamp 148
-    LRESULT (*on_message)(GadgetRecord*, HWND parent, UINT message, WPARAM, LPARAM);  // 2
-    void (*on_free)(GadgetRecord*);                                                 // 3
-    int (*get_state)(GadgetRecord*);                                                // 4
-    void (*set_state)(GadgetRecord*, int state);                                    // 5
-    std::string (*get_text)(GadgetRecord*);                                         // 6
-    void (*set_text)(GadgetRecord*, const char* text);                              // 7
-    int (*add_item)(GadgetRecord*, int position, const char* text, intptr_t);       // 8
+    int32_t kind_code;                                                                      // 0
+    int32_t record_size;                                                                    // 1: stamp 148
+    LRESULT (*on_message)(GadgetRecord*, HWND parent, UINT message, WPARAM, LPARAM);        // 2
+    void (*on_free)(GadgetRecord*);                                                         // 3
+    int (*get_state)(GadgetRecord*);                                                        // 4
+    void (*set_state)(GadgetRecord*, int state);                                            // 5
+    std::string (*get_text)(GadgetRecord*);                                                 // 6
+    void (*set_text)(GadgetRecord*, const char* text);                                      // 7
+    int (*add_item)(GadgetRecord*, int position, const char* text, intptr_t);               // 8
     int (*add_item_ex)(GadgetRecord*, int position, const char* text, intptr_t, intptr_t);  // 9
-    void (*remove_item)(GadgetRecord*, int line);                                   // 10
-    void (*clear_items)(GadgetRecord*);                                             // 11
-    void (*resize)(GadgetRecord*, int x, int y, int width, int height);             // 12
-    int (*count_items)(GadgetRecord*);                                              // 13
+    void (*remove_item)(GadgetRecord*, int line);                                           // 10
+    void (*clear_items)(GadgetRecord*);                                                     // 11
+    void (*resize)(GadgetRecord*, int x, int y, int width, int height);                     // 12
+    int (*count_items)(GadgetRecord*);                                                      // 13
     void* unused_14_15[2];
-    std::string (*get_item_text)(GadgetRecord*, int line, intptr_t ignored);        // 16
+    std::string (*get_item_text)(GadgetRecord*, int line, intptr_t ignored);             // 16
     void (*set_item_text)(GadgetRecord*, int line, const char* text, intptr_t ignored);  // 17
     void* unused_18;
-    int (*get_x)(GadgetRecord*);                                                    // 19
-    int (*get_y)(GadgetRecord*);                                                    // 20
-    int (*get_width)(GadgetRecord*);                                                // 21
-    int (*get_height)(GadgetRecord*);                                               // 22
+    int (*get_x)(GadgetRecord*);       // 19
+    int (*get_y)(GadgetRecord*);       // 20
+    int (*get_width)(GadgetRecord*);   // 21
+    int (*get_height)(GadgetRecord*);  // 22
     void* unused_23_25[3];
-    int (*get_attribute)(GadgetRecord*, int attribute);                             // 26
-    void (*set_attribute)(GadgetRecord*, int attribute, int value);                 // 27
+    int (*get_attribute)(GadgetRecord*, int attribute);              // 26
+    void (*set_attribute)(GadgetRecord*, int attribute, int value);  // 27
     void* unused_28_29[2];
-    void (*set_colour)(GadgetRecord*, int which, int32_t colour);                   // 30
-    int32_t (*get_colour)(GadgetRecord*, int which);                                // 31
+    void (*set_colour)(GadgetRecord*, int which, int32_t colour);  // 30
+    int32_t (*get_colour)(GadgetRecord*, int which);               // 31
     void* unused_32_36[5];
 };
 inline constexpr int32_t GADGET_KIND_STAMP = 148;
 static_assert(sizeof(GadgetKind) == 2 * sizeof(int32_t) + 35 * sizeof(void*), "37 slots");
 
 struct GadgetRecord {
-    HWND handle;            // non-zero while the gadget lives
+    HWND handle;  // non-zero while the gadget lives
     GadgetKind* kind;
     WNDPROC previous_proc;  // every message goes on to it
     union {
@@ -190,7 +190,7 @@ struct ToolkitState {
     HANDLE general_heap;
     bool general_heap_private;  // false when the process heap stands in
     HANDLE record_heap;
-    CRITICAL_SECTION lock;      // guards the brush cache only
+    CRITICAL_SECTION lock;  // guards the brush cache only
     bool lock_ready;
     HFONT default_gui_font;
     ObjectTable* fonts;
@@ -207,4 +207,3 @@ extern ToolkitState toolkit;
 
 GadgetContext* gadget_context();
 EventRecord* event_record();
-

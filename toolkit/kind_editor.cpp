@@ -129,8 +129,8 @@ std::string editor_get_item_text(GadgetRecord* record, int line, intptr_t) {
         // EM_GETLINE reads the buffer's size from its first 16-bit word.
         const WORD word = static_cast<WORD>(size);
         std::memcpy(buffer.data(), &word, sizeof word);
-        count = static_cast<size_t>(send(record, EM_GETLINE, static_cast<WPARAM>(line),
-                                         reinterpret_cast<LPARAM>(buffer.data())));
+        count = static_cast<size_t>(
+            send(record, EM_GETLINE, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(buffer.data())));
     } else {
         // A line too long for that word is read as a range of the text.
         TEXTRANGEA range{};

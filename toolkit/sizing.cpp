@@ -8,14 +8,14 @@ namespace {
 
 // WMSZ codes: which edges follow the pointer.
 constexpr int EDGE_NONE = 0;
-constexpr int EDGE_LEFT = WMSZ_LEFT;                // 1
-constexpr int EDGE_RIGHT = WMSZ_RIGHT;              // 2
-constexpr int EDGE_TOP = WMSZ_TOP;                  // 3
-constexpr int EDGE_TOP_LEFT = WMSZ_TOPLEFT;         // 4
-constexpr int EDGE_TOP_RIGHT = WMSZ_TOPRIGHT;       // 5
-constexpr int EDGE_BOTTOM = WMSZ_BOTTOM;            // 6
-constexpr int EDGE_BOTTOM_LEFT = WMSZ_BOTTOMLEFT;   // 7
-constexpr int EDGE_BOTTOM_RIGHT = WMSZ_BOTTOMRIGHT; // 8
+constexpr int EDGE_LEFT = WMSZ_LEFT;                 // 1
+constexpr int EDGE_RIGHT = WMSZ_RIGHT;               // 2
+constexpr int EDGE_TOP = WMSZ_TOP;                   // 3
+constexpr int EDGE_TOP_LEFT = WMSZ_TOPLEFT;          // 4
+constexpr int EDGE_TOP_RIGHT = WMSZ_TOPRIGHT;        // 5
+constexpr int EDGE_BOTTOM = WMSZ_BOTTOM;             // 6
+constexpr int EDGE_BOTTOM_LEFT = WMSZ_BOTTOMLEFT;    // 7
+constexpr int EDGE_BOTTOM_RIGHT = WMSZ_BOTTOMRIGHT;  // 8
 
 // Arrow keys move the pointer by this many pixels once an edge is chosen.
 constexpr int KEY_STEP = 10;
@@ -206,26 +206,34 @@ void apply_pointer(int x, int y) {
     if (edge == EDGE_LEFT || edge == EDGE_TOP_LEFT || edge == EDGE_BOTTOM_LEFT) {
         r.left = edge == EDGE_TOP_LEFT ? x - GRIP : x;
         const LONG width = r.right - r.left;
-        if (width < min.x) r.left = r.right - min.x;
-        else if (width > max.x) r.left = r.right - max.x;
+        if (width < min.x)
+            r.left = r.right - min.x;
+        else if (width > max.x)
+            r.left = r.right - max.x;
     }
     if (edge == EDGE_RIGHT || edge == EDGE_TOP_RIGHT || edge == EDGE_BOTTOM_RIGHT) {
         r.right = x + GRIP;
         const LONG width = r.right - r.left;
-        if (width < min.x) r.right = r.left + min.x;
-        else if (width > max.x) r.right = r.left + max.x;
+        if (width < min.x)
+            r.right = r.left + min.x;
+        else if (width > max.x)
+            r.right = r.left + max.x;
     }
     if (edge == EDGE_TOP || edge == EDGE_TOP_LEFT || edge == EDGE_TOP_RIGHT) {
         r.top = edge == EDGE_TOP_LEFT ? y - GRIP : y;
         const LONG height = r.bottom - r.top;
-        if (height < min.y) r.top = r.bottom - min.y;
-        else if (height > max.y) r.top = r.bottom - max.y;
+        if (height < min.y)
+            r.top = r.bottom - min.y;
+        else if (height > max.y)
+            r.top = r.bottom - max.y;
     }
     if (edge == EDGE_BOTTOM || edge == EDGE_BOTTOM_LEFT || edge == EDGE_BOTTOM_RIGHT) {
         r.bottom = y + GRIP;
         const LONG height = r.bottom - r.top;
-        if (height < min.y) r.bottom = r.top + min.y;
-        else if (height > max.y) r.bottom = r.top + max.y;
+        if (height < min.y)
+            r.bottom = r.top + min.y;
+        else if (height > max.y)
+            r.bottom = r.top + max.y;
     }
 }
 

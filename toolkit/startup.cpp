@@ -67,18 +67,16 @@ void init_gadgets() {
     toolkit.lock_ready = true;
     toolkit.default_gui_font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     toolkit.gadgets = objects_create(sizeof(GadgetRecord), 50, free_gadget);
-    toolkit.gadget_context = static_cast<GadgetContext*>(make_thread_record(
-        sizeof(GadgetContext),
-        [](void* record) { static_cast<GadgetContext*>(record)->default_font = toolkit.default_gui_font; }));
+    toolkit.gadget_context = static_cast<GadgetContext*>(make_thread_record(sizeof(GadgetContext), [](void* record) {
+        static_cast<GadgetContext*>(record)->default_font = toolkit.default_gui_font;
+    }));
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = 8;
     controls.dwICC = ICC_TAB_CLASSES | ICC_DATE_CLASSES | ICC_USEREX_CLASSES | ICC_INTERNET_CLASSES;  // 0xB08
     InitCommonControlsEx(&controls);
 }
 
-GadgetContext* gadget_context() {
-    return static_cast<GadgetContext*>(thread_record(toolkit.gadget_context));
-}
+GadgetContext* gadget_context() { return static_cast<GadgetContext*>(thread_record(toolkit.gadget_context)); }
 
 EventRecord* event_record() { return static_cast<EventRecord*>(thread_record(toolkit.events)); }
 

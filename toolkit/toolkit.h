@@ -103,8 +103,8 @@ void init_gadgets();
 // ---- Windows and events ------------------------------------------------------
 // Returns the window's platform handle (for number -1: the new anonymous
 // window's number), 0 on failure. width and height are the client area.
-intptr_t open_window(int number, int x, int y, int width, int height, const char* title,
-                     uint32_t flags, HWND owner = nullptr);
+intptr_t open_window(int number, int x, int y, int width, int height, const char* title, uint32_t flags,
+                     HWND owner = nullptr);
 HWND window_handle(int number);
 void close_window(int number);
 void close_all_windows();

@@ -17,13 +17,12 @@ HWND shared_tooltip_window() {
     GadgetContext* context = gadget_context();
     if (!context) return nullptr;
     if (context->tooltip_window) return context->tooltip_window;
-    HWND window = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                                  toolkit.module, nullptr);
+    HWND window =
+        CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, toolkit.module, nullptr);
     if (!window) return nullptr;
     context->tooltip_window = window;
-    const LONG_PTR replaced =
-        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&tooltip_proc));
+    const LONG_PTR replaced = SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&tooltip_proc));
     SetWindowLongPtrA(window, GWLP_USERDATA, replaced);
     return window;
 }

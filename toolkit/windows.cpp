@@ -46,8 +46,7 @@ WindowRecord* find_window_record(int number) {
     return static_cast<WindowRecord*>(objects_find(toolkit.windows, number));
 }
 
-intptr_t open_window(int number, int x, int y, int width, int height, const char* title,
-                     uint32_t flags, HWND owner) {
+intptr_t open_window(int number, int x, int y, int width, int height, const char* title, uint32_t flags, HWND owner) {
     if (!toolkit.windows) return 0;
     auto* record = static_cast<WindowRecord*>(objects_slot(toolkit.windows, number));
     if (!record) return 0;
@@ -98,8 +97,8 @@ intptr_t open_window(int number, int x, int y, int width, int height, const char
     }
     flags &= ~CENTRE_BITS;
 
-    HWND handle = CreateWindowExA(0, name.text, title, flags, x, y, outer_width, outer_height, owner,
-                                  nullptr, toolkit.module, nullptr);
+    HWND handle = CreateWindowExA(0, name.text, title, flags, x, y, outer_width, outer_height, owner, nullptr,
+                                  toolkit.module, nullptr);
     if (!handle) {
         UnregisterClassA(name.text, toolkit.module);
         objects_release(toolkit.windows, number);

@@ -285,7 +285,8 @@ std::string Watcher::check(bool full) {
                         now.strikes >= last_.strikes && now.balls >= last_.balls;
     if (won) {
         ++wins_;
-        if (now.strikes != 0 || now.balls != 0) fail("a win left the counts at " + std::to_string(now.strikes) + "/" + std::to_string(now.balls));
+        if (now.strikes != 0 || now.balls != 0)
+            fail("a win left the counts at " + std::to_string(now.strikes) + "/" + std::to_string(now.balls));
     } else if (missed) {
         ++misses_;
     } else if (now.strikes != last_.strikes || now.balls != last_.balls) {
@@ -298,13 +299,15 @@ std::string Watcher::check(bool full) {
     if (game.current_gadget == GADGET_GUESS) {
         const std::string field = get_gadget_text(GADGET_GUESS);
         const std::string last_four = field.size() > PIN_LENGTH ? field.substr(field.size() - PIN_LENGTH) : field;
-        if (game.guess != last_four) fail("the stored guess " + quoted(game.guess) + " is not the end of " + quoted(last_four));
+        if (game.guess != last_four)
+            fail("the stored guess " + quoted(game.guess) + " is not the end of " + quoted(last_four));
     }
 
     // The display: the About text, a joke or nothing, or the misses since the last win or About.
     if (game.about_shown == 1) {
         expected_.clear();
-        if (get_gadget_text(GADGET_DISPLAY) != game.about_text) fail("About is up but the display holds something else");
+        if (get_gadget_text(GADGET_DISPLAY) != game.about_text)
+            fail("About is up but the display holds something else");
     } else if (game.display_clear_pending == 1) {
         expected_.clear();
         const std::string shown = get_gadget_text(GADGET_DISPLAY);
@@ -324,14 +327,16 @@ std::string Watcher::check(bool full) {
             } else {
                 const std::string judged = line.substr(head.size(), PIN_LENGTH);
                 if (shares_a_character(judged, now.pin) == strike)
-                    fail(quoted(judged) + " was counted as a " + (strike ? "Strike" : "Ball") + " against PIN " + now.pin);
+                    fail(quoted(judged) + " was counted as a " + (strike ? "Strike" : "Ball") + " against PIN " +
+                         now.pin);
             }
             expected_.insert(expected_.begin(), line);
         }
         const int items = count_gadget_items(GADGET_DISPLAY);
         const int wanted = expected_.empty() ? 0 : static_cast<int>(expected_.size()) + 1;
         if (items != wanted)
-            fail("the display holds " + std::to_string(items) + " lines for " + std::to_string(expected_.size()) + " misses");
+            fail("the display holds " + std::to_string(items) + " lines for " + std::to_string(expected_.size()) +
+                 " misses");
         else if (full && display_lines() != expected_)
             fail("the display's lines are not the misses since the last win or About");
     }
@@ -380,7 +385,8 @@ SoakFigures run_soak(int misses, int wins, uint32_t seed) {
         if (!get_gadget_text(GADGET_GUESS).empty()) return "the guess field was not cleared after " + guess;
         if (watcher.wins() > wins_before) {
             if (get_gadget_text(GADGET_MESSAGE) != "Enter Another PIN") return "a win did not ask for another PIN";
-            if (get_gadget_text(GADGET_DISPLAY) != joke_reel.jokes[joke_reel.current_joke]) return "a win did not show its joke";
+            if (get_gadget_text(GADGET_DISPLAY) != joke_reel.jokes[joke_reel.current_joke])
+                return "a win did not show its joke";
         }
         return "";
     };
@@ -425,16 +431,16 @@ SoakFigures run_soak(int misses, int wins, uint32_t seed) {
 
 namespace {
 
-constexpr int ALL_GADGETS[] = {GADGET_OK,           GADGET_PROMPT,     GADGET_GUESS,   GADGET_FRAME,
-                               GADGET_STRIKES,      GADGET_BALLS,      GADGET_STRIKES_LABEL,
-                               GADGET_BALLS_LABEL,  GADGET_MESSAGE,    GADGET_DISPLAY, GADGET_ABOUT};
+constexpr int ALL_GADGETS[] = {GADGET_OK,      GADGET_PROMPT,  GADGET_GUESS,         GADGET_FRAME,
+                               GADGET_STRIKES, GADGET_BALLS,   GADGET_STRIKES_LABEL, GADGET_BALLS_LABEL,
+                               GADGET_MESSAGE, GADGET_DISPLAY, GADGET_ABOUT};
 
 // Keys posted as key-down and key-up. No Alt, no F10 and no menu key: those open
 // the window menu, whose modal loop would wait for a person.
-constexpr WORD KEYS[] = {VK_RETURN, VK_TAB,  VK_BACK,  VK_DELETE, VK_LEFT, VK_RIGHT, VK_UP,     VK_DOWN,
-                         VK_HOME,   VK_END,  VK_ESCAPE, VK_SPACE, VK_INSERT, VK_PRIOR, VK_NEXT, VK_SHIFT,
-                         VK_CONTROL, VK_F1,  VK_F2,    VK_F5,     VK_F12,  VK_NUMPAD0, VK_NUMPAD7, 'A',
-                         'V',       'Z',     '0',      '4',       '9'};
+constexpr WORD KEYS[] = {VK_RETURN,  VK_TAB, VK_BACK,   VK_DELETE, VK_LEFT,   VK_RIGHT,   VK_UP,      VK_DOWN,
+                         VK_HOME,    VK_END, VK_ESCAPE, VK_SPACE,  VK_INSERT, VK_PRIOR,   VK_NEXT,    VK_SHIFT,
+                         VK_CONTROL, VK_F1,  VK_F2,     VK_F5,     VK_F12,    VK_NUMPAD0, VK_NUMPAD7, 'A',
+                         'V',        'Z',    '0',       '4',       '9'};
 
 constexpr UINT EDIT_COMMANDS[] = {WM_CUT, WM_CLEAR, WM_UNDO, WM_COPY};
 
@@ -587,25 +593,17 @@ private:
 
     std::string change_focus() {
         switch (below(5)) {
-            case 0:
-                SetForegroundWindow(elsewhere_window());
-                return "activation to another window";
-            case 1:
-                SetForegroundWindow(main_window());
-                return "activation back to the game";
-            case 2:
-                SetFocus(nullptr);
-                return "focus to no window";
-            default:
-                SetFocus(any_target());
-                return "focus to a gadget";
+            case 0: SetForegroundWindow(elsewhere_window()); return "activation to another window";
+            case 1: SetForegroundWindow(main_window()); return "activation back to the game";
+            case 2: SetFocus(nullptr); return "focus to no window";
+            default: SetFocus(any_target()); return "focus to a gadget";
         }
     }
 
     std::string paste() {
         const uint32_t r = below(10);
-        const std::string text = r == 0 ? std::string(2000 + below(3000), static_cast<char>('0' + below(10)))
-                                        : random_text(1 + below(12));
+        const std::string text =
+            r == 0 ? std::string(2000 + below(3000), static_cast<char>('0' + below(10))) : random_text(1 + below(12));
         put_on_clipboard(text);
         if (below(2) == 0)
             PostMessageA(control(GADGET_GUESS), WM_PASTE, 0, 0);
@@ -617,18 +615,10 @@ private:
     std::string other_message() {
         HWND target = any_target();
         switch (below(14)) {
-            case 0:
-                PostMessageA(target, WM_MOUSEMOVE, 0, MAKELPARAM(below(100), below(40)));
-                return "mouse movement";
-            case 1:
-                PostMessageA(target, WM_NULL, 0, 0);
-                return "WM_NULL";
-            case 2:
-                PostMessageA(main_window(), WM_COMMAND, SHORTCUT_ENTER, 0);
-                return "menu command 888";
-            case 3:
-                PostMessageA(main_window(), WM_COMMAND, below(20), 0);
-                return "a menu command";
+            case 0: PostMessageA(target, WM_MOUSEMOVE, 0, MAKELPARAM(below(100), below(40))); return "mouse movement";
+            case 1: PostMessageA(target, WM_NULL, 0, 0); return "WM_NULL";
+            case 2: PostMessageA(main_window(), WM_COMMAND, SHORTCUT_ENTER, 0); return "menu command 888";
+            case 3: PostMessageA(main_window(), WM_COMMAND, below(20), 0); return "a menu command";
             case 4: {
                 const int button = below(2) ? GADGET_OK : GADGET_ABOUT;
                 PostMessageA(main_window(), WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
@@ -640,26 +630,20 @@ private:
                 SendMessageA(control(GADGET_GUESS), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
                 return "text set into the guess field";
             }
-            case 6:
-                InvalidateRect(main_window(), nullptr, TRUE);
-                return "repaint";
-            case 7:
-                PostMessageA(main_window(), WM_SYSCOLORCHANGE, 0, 0);
-                return "colour change";
+            case 6: InvalidateRect(main_window(), nullptr, TRUE); return "repaint";
+            case 7: PostMessageA(main_window(), WM_SYSCOLORCHANGE, 0, 0); return "colour change";
             case 8:
-                PostMessageA(control(below(2) ? GADGET_OK : GADGET_ABOUT), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+                PostMessageA(control(below(2) ? GADGET_OK : GADGET_ABOUT), WM_LBUTTONDBLCLK, MK_LBUTTON,
+                             MAKELPARAM(5, 5));
                 return "double click message";
             case 9:
                 PostMessageA(control(GADGET_GUESS), EDIT_COMMANDS[below(std::size(EDIT_COMMANDS))], 0, 0);
                 return "edit command";
-            case 10:
-                PostMessageA(control(GADGET_GUESS), EM_SETSEL, below(6), below(6));
-                return "selection";
-            case 11:
-                PostMessageA(main_window(), WM_MOVE, 0, MAKELPARAM(216, 30));
-                return "move notification";
+            case 10: PostMessageA(control(GADGET_GUESS), EM_SETSEL, below(6), below(6)); return "selection";
+            case 11: PostMessageA(main_window(), WM_MOVE, 0, MAKELPARAM(216, 30)); return "move notification";
             case 12:
-                PostMessageA(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+                PostMessageA(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target),
+                             MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
                 return "cursor message";
             default:
                 PostMessageA(target, WM_KEYDOWN, VK_SPACE, 1);

@@ -163,7 +163,8 @@ TEST(Scenario, DISABLED_MainWindowRefused) {
     release_all();  // the toolkit's tables went with the general heap: no toolkit call from here on
     EXPECT_EQ(FindWindowA("WindowClass_0", nullptr), nullptr);
     WNDCLASSA registered{};
-    EXPECT_FALSE(GetClassInfoA(GetModuleHandleA(nullptr), "WindowClass_0", &registered)) << "the class stays registered";
+    EXPECT_FALSE(GetClassInfoA(GetModuleHandleA(nullptr), "WindowClass_0", &registered))
+        << "the class stays registered";
     for (HFONT font : fonts) EXPECT_EQ(GetObjectType(font), 0u) << "a font outlives release_all";
     const drive::ObjectCounts after = drive::object_counts();
     EXPECT_EQ(after.user, before.user) << after.source;

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "game/app.h"
-#include "game_driver.h"
 #include "game/game_state.h"
 #include "game/main_window.h"
+#include "game_driver.h"
 #include "toolkit/internal.h"
 
 namespace {
@@ -91,7 +91,8 @@ TEST_F(MainWindow, GadgetsStandWhereAndAsTheLayoutSays) {
             continue;
         }
         const HFONT font = reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0));
-        EXPECT_EQ(font, row.font ? game.font_handles[row.font - 1] : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
+        EXPECT_EQ(font,
+                  row.font ? game.font_handles[row.font - 1] : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
     }
     // "Strikes" alone is left-aligned.
     EXPECT_EQ(GetWindowLongA(control(GADGET_STRIKES_LABEL), GWL_STYLE) & SS_TYPEMASK, SS_LEFT);
@@ -120,7 +121,8 @@ TEST_F(MainWindow, CountFieldsCarryTheirTooltips) {
     const struct {
         int gadget;
         const char* text;
-    } rows[] = {{GADGET_STRIKES, "Max. Stikes Counted is 9 - Watch for Hint"}, {GADGET_BALLS, "Max. Balls Counted is 99"}};
+    } rows[] = {{GADGET_STRIKES, "Max. Stikes Counted is 9 - Watch for Hint"},
+                {GADGET_BALLS, "Max. Balls Counted is 99"}};
     for (const auto& row : rows) {
         char text[128] = {};
         TTTOOLINFOA info{};

@@ -23,10 +23,11 @@ TEST(Soak, ManyGamesLeaveNoObjectsAndNoMemoryBehind) {
     const int wins = from_environment("TAVEK_SOAK_WINS", 50);
 
     const drive::SoakFigures f = drive::run_soak(misses, wins, 20261208);
-    std::printf("soak: %d misses, %d wins in %.1f s; GDI %ld -> %ld, USER %ld -> %ld (%s); "
-                "private bytes at most %zu KB in the first games, %zu KB after; working set %zu KB\n",
-                f.misses, f.wins, f.seconds, f.before.gdi, f.after.gdi, f.before.user, f.after.user, f.before.source,
-                f.private_peak_first_games / 1024, f.private_peak_later_games / 1024, f.working_set_at_end / 1024);
+    std::printf(
+        "soak: %d misses, %d wins in %.1f s; GDI %ld -> %ld, USER %ld -> %ld (%s); "
+        "private bytes at most %zu KB in the first games, %zu KB after; working set %zu KB\n",
+        f.misses, f.wins, f.seconds, f.before.gdi, f.after.gdi, f.before.user, f.after.user, f.before.source,
+        f.private_peak_first_games / 1024, f.private_peak_later_games / 1024, f.working_set_at_end / 1024);
     ASSERT_EQ(f.failure, "");
     EXPECT_EQ(f.misses, misses);
     EXPECT_EQ(f.wins, wins);

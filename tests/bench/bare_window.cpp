@@ -45,9 +45,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
     constexpr DWORD style = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
     RECT outer{0, 0, 660, 300};
     AdjustWindowRect(&outer, style, FALSE);
-    HWND window = CreateWindowExA(0, window_class.lpszClassName, "Bare Window", style, 216, 0,
-                                  outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, instance,
-                                  nullptr);
+    HWND window = CreateWindowExA(0, window_class.lpszClassName, "Bare Window", style, 216, 0, outer.right - outer.left,
+                                  outer.bottom - outer.top, nullptr, nullptr, instance, nullptr);
     if (!window) return 1;
     if (rich)
         CreateWindowExA(WS_EX_CLIENTEDGE, "RichEdit20A", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY, 270,

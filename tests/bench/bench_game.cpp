@@ -193,9 +193,8 @@ void bench_handling() {
         const int32_t joke = joke_reel.current_joke;
         slept_ms = 0;
         sleeps = 0;
-        const double total = time_enter(MASTER_CODE, [&] {
-            return game.secret_pin != pin || joke_reel.current_joke != joke;
-        });
+        const double total =
+            time_enter(MASTER_CODE, [&] { return game.secret_pin != pin || joke_reel.current_joke != joke; });
         if (get_gadget_text(GADGET_MESSAGE) != "Enter Another PIN") fail("a win did not ask for another PIN");
         if (sleeps == 0) fail("a win made no pause: the pauses are not being timed");
         wins.push_back(total - slept_ms);
@@ -253,7 +252,8 @@ int main(int argc, char** argv) {
     } else if (what == "soak") {
         bench_soak(argc > 2 ? std::atoi(argv[2]) : 10000, argc > 3 ? std::atoi(argv[3]) : 1000);
     } else if (what == "storm") {
-        bench_storm(argc > 2 ? std::atoi(argv[2]) : 100000, argc > 3 ? static_cast<uint32_t>(std::atoi(argv[3])) : 4242);
+        bench_storm(argc > 2 ? std::atoi(argv[2]) : 100000,
+                    argc > 3 ? static_cast<uint32_t>(std::atoi(argv[3])) : 4242);
     } else {
         std::fprintf(stderr, "usage: bench_game random | handling | soak [misses wins] | storm [inputs seed]\n");
         return 2;

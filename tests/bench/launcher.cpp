@@ -145,8 +145,8 @@ double cpu_seconds(const Started& s) {
     double listed = 0;
     std::vector<unsigned char> buffer(1 << 20);
     ULONG length = 0;
-    if (NtQuerySystemInformation(SystemProcessInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
-                                 &length) == 0) {
+    if (NtQuerySystemInformation(SystemProcessInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &length) ==
+        0) {
         size_t offset = 0;
         for (;;) {
             const auto* entry = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(buffer.data() + offset);

@@ -16,15 +16,20 @@ const char* default_title = "Tavek PIN Program Ver. 0.11";
 std::string escaped(const std::string& text) {
     std::string out;
     for (unsigned char c : text) {
-        if (c == '\\') out += "\\\\";
-        else if (c == '\r') out += "\\r";
-        else if (c == '\n') out += "\\n";
-        else if (c == '\t') out += "\\t";
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\t')
+            out += "\\t";
         else if (c < 32 || c > 126) {
             char hex[8];
             std::snprintf(hex, sizeof hex, "\\x%02x", c);
             out += hex;
-        } else out += static_cast<char>(c);
+        } else
+            out += static_cast<char>(c);
     }
     return out;
 }
@@ -34,8 +39,8 @@ std::string text_of(HWND window) {
     if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) return "";
     std::string text(length + 1, '\0');
     DWORD_PTR copied = 0;
-    SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
-                        2000, &copied);
+    SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 2000,
+                        &copied);
     text.resize(copied);
     return text;
 }
@@ -53,11 +58,13 @@ BOOL CALLBACK print_control(HWND control, LPARAM lparam) {
     GetWindowRect(control, &screen);
     RECT client = screen;
     MapWindowPoints(HWND_DESKTOP, context->top, reinterpret_cast<POINT*>(&client), 2);
-    std::printf("control id=%ld class=%s x=%ld y=%ld w=%ld h=%ld sx=%ld sy=%ld focus=%d visible=%d enabled=%d style=%08lx text=%s\n",
-                static_cast<long>(GetWindowLongPtrA(control, GWLP_ID)), class_name, client.left, client.top,
-                client.right - client.left, client.bottom - client.top, screen.left, screen.top,
-                control == context->focus ? 1 : 0, IsWindowVisible(control) ? 1 : 0, IsWindowEnabled(control) ? 1 : 0,
-                static_cast<unsigned long>(GetWindowLongA(control, GWL_STYLE)), escaped(text_of(control)).c_str());
+    std::printf(
+        "control id=%ld class=%s x=%ld y=%ld w=%ld h=%ld sx=%ld sy=%ld focus=%d visible=%d enabled=%d style=%08lx "
+        "text=%s\n",
+        static_cast<long>(GetWindowLongPtrA(control, GWLP_ID)), class_name, client.left, client.top,
+        client.right - client.left, client.bottom - client.top, screen.left, screen.top,
+        control == context->focus ? 1 : 0, IsWindowVisible(control) ? 1 : 0, IsWindowEnabled(control) ? 1 : 0,
+        static_cast<unsigned long>(GetWindowLongA(control, GWL_STYLE)), escaped(text_of(control)).c_str());
     return TRUE;
 }
 
@@ -85,10 +92,10 @@ int main(int argc, char** argv) {
     GetClientRect(top, &client);
     POINT origin{0, 0};
     ClientToScreen(top, &origin);
-    std::printf("window x=%ld y=%ld w=%ld h=%ld cw=%ld ch=%ld ox=%ld oy=%ld active=%d style=%08lx text=%s\n", outer.left,
-                outer.top, outer.right - outer.left, outer.bottom - outer.top, client.right, client.bottom, origin.x,
-                origin.y, info.hwndActive == top ? 1 : 0, static_cast<unsigned long>(GetWindowLongA(top, GWL_STYLE)),
-                escaped(text_of(top)).c_str());
+    std::printf("window x=%ld y=%ld w=%ld h=%ld cw=%ld ch=%ld ox=%ld oy=%ld active=%d style=%08lx text=%s\n",
+                outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top, client.right, client.bottom,
+                origin.x, origin.y, info.hwndActive == top ? 1 : 0,
+                static_cast<unsigned long>(GetWindowLongA(top, GWL_STYLE)), escaped(text_of(top)).c_str());
     Context context{top, info.hwndFocus};
     EnumChildWindows(top, print_control, reinterpret_cast<LPARAM>(&context));
     std::fflush(stdout);

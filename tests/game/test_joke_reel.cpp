@@ -38,9 +38,9 @@ const JokeShape SHAPES[JOKE_COUNT] = {
 
 TEST(JokeReel, EveryJokeHasItsShape) {
     new_game("1234");
-    EXPECT_TRUE(std::all_of(std::begin(joke_reel.jokes), std::end(joke_reel.jokes),
-                            [](const std::string& joke) { return joke.empty(); }))
-        << "the reel is empty until the first win";
+    EXPECT_TRUE(std::all_of(std::begin(joke_reel.jokes), std::end(joke_reel.jokes), [](const std::string& joke) {
+        return joke.empty();
+    })) << "the reel is empty until the first win";
     play(MASTER_CODE);
 
     std::set<std::string> distinct;
@@ -88,10 +88,20 @@ TEST(JokeReel, EachAttemptShiftsTheHistory) {
         {"the joke shown last is blocked", odd, 0, {0}, {false}, odd_shifted, 0},
         {"the newest value is blocked", odd, 0, {3}, {false}, odd_shifted, 3},
         {"a rejected draw moves into slot 1", odd, 0, {5, 20}, {false, true}, {5, 0, 3, 5, 7, 9, 11, 13, 15}, 20},
-        {"start-up slot 9 is free on the first win", {1, 2, 3, 4, 5, 6, 7, 8, 9}, 0, {9}, {true},
-         {0, 1, 2, 3, 4, 5, 6, 7, 8}, 9},
-        {"draws outside the reel are refused", std::vector<int32_t>(9, 0), 0, {21, -1, 20}, {false, false, true},
-         {-1, 21, 0, 0, 0, 0, 0, 0, 0}, 20},
+        {"start-up slot 9 is free on the first win",
+         {1, 2, 3, 4, 5, 6, 7, 8, 9},
+         0,
+         {9},
+         {true},
+         {0, 1, 2, 3, 4, 5, 6, 7, 8},
+         9},
+        {"draws outside the reel are refused",
+         std::vector<int32_t>(9, 0),
+         0,
+         {21, -1, 20},
+         {false, false, true},
+         {-1, 21, 0, 0, 0, 0, 0, 0, 0},
+         20},
     };
     for (const AttemptCase& c : cases) {
         SCOPED_TRACE(c.name);

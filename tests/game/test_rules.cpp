@@ -12,9 +12,7 @@ enum class Outcome { win, ball, strike };
 
 const char* const POORLY = "YOU CHOSE POORLY";
 
-bool is_input_field(int gadget) {
-    return gadget == GADGET_GUESS || gadget == GADGET_STRIKES || gadget == GADGET_BALLS;
-}
+bool is_input_field(int gadget) { return gadget == GADGET_GUESS || gadget == GADGET_STRIKES || gadget == GADGET_BALLS; }
 
 // Every program write to an input field raises its change event, and only the
 // last one survives until the next wait: it must name a count field, and the
@@ -84,8 +82,8 @@ TEST(Scoring, EveryJudgedGuessIsAWinABallOrAStrike) {
                 EXPECT_EQ(game.strikes, 3);
                 EXPECT_EQ(game.balls, 8);
                 EXPECT_EQ(screen_text(GADGET_BALLS), " 8");
-                EXPECT_EQ(screen_lines(GADGET_DISPLAY),
-                          std::vector<std::string>{std::string("* Ball: ") + c.judged + " has at least one correct digit"});
+                EXPECT_EQ(screen_lines(GADGET_DISPLAY), std::vector<std::string>{std::string("* Ball: ") + c.judged +
+                                                                                 " has at least one correct digit"});
                 EXPECT_EQ(screen_text(GADGET_MESSAGE), POORLY);
                 break;
             case Outcome::strike:
@@ -194,7 +192,7 @@ TEST(TakeGuess, ClearsTheMessageAndKeepsTheLastFourCharacters) {
     type_guess("98765");
     EXPECT_EQ(screen_text(GADGET_MESSAGE), "");
     EXPECT_EQ(game.guess, "8765");
-    EXPECT_EQ(screen_text(GADGET_GUESS), "98765");  // the field keeps what was typed
+    EXPECT_EQ(screen_text(GADGET_GUESS), "98765");       // the field keeps what was typed
     EXPECT_EQ(screen_lines(GADGET_DISPLAY).size(), 1u);  // miss lines stay
 }
 

@@ -53,8 +53,8 @@ void clear_message_log() { log_entries.clear(); }
 
 void set_message_answer(MessageAnswer new_answer) { answer = std::move(new_answer); }
 
-HWND create_recording_window(const char* title, DWORD style, int x, int y, int width, int height, HWND parent,
-                             int id, DWORD ex_style) {
+HWND create_recording_window(const char* title, DWORD style, int x, int y, int width, int height, HWND parent, int id,
+                             DWORD ex_style) {
     register_class_once();
     HMENU menu = parent ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)) : nullptr;
     return CreateWindowExA(ex_style, class_name, title, style, x, y, width, height, parent, menu,
@@ -62,8 +62,7 @@ HWND create_recording_window(const char* title, DWORD style, int x, int y, int w
 }
 
 void show_inactive(HWND window) {
-    SetWindowPos(window, nullptr, 0, 0, 0, 0,
-                 SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
 void destroy_children(HWND window) {

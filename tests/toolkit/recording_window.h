@@ -28,8 +28,8 @@ void set_message_answer(MessageAnswer answer);
 // Without a window manager, hiding or destroying the active top-level window
 // makes the platform wait about two seconds: keep one active window per test
 // program, and show other top-level windows with show_inactive.
-HWND create_recording_window(const char* title, DWORD style, int x, int y, int width, int height,
-                             HWND parent = nullptr, int id = 0, DWORD ex_style = 0);
+HWND create_recording_window(const char* title, DWORD style, int x, int y, int width, int height, HWND parent = nullptr,
+                             int id = 0, DWORD ex_style = 0);
 
 // Shows a top-level window without activating it.
 void show_inactive(HWND window);

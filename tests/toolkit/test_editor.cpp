@@ -39,7 +39,7 @@ protected:
 TEST_F(Editor, AddingItems) {
     const struct {
         const char* name;
-        const char* initial;  // set_gadget_text before the steps
+        const char* initial;                            // set_gadget_text before the steps
         std::vector<std::pair<int, const char*>> adds;  // position, text
         Lines lines;
     } rows[] = {

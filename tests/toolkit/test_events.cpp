@@ -66,9 +66,11 @@ TEST_F(Events, WindowEventsQueueInOrderAndAnUnreadRepeatCoalesces) {
     };
     const Row rows[] = {
         {"two moves", {{0, WM_MOVE, 0}, {0, WM_MOVE, 0}}, {{3, 0, 0, -1}}},
-        {"move size move", {{0, WM_MOVE, 0}, {0, WM_SIZE, SIZE_RESTORED}, {0, WM_MOVE, 0}},
+        {"move size move",
+         {{0, WM_MOVE, 0}, {0, WM_SIZE, SIZE_RESTORED}, {0, WM_MOVE, 0}},
          {{3, 0, 0, -1}, {5, 0, 0, -1}, {3, 0, 0, -1}}},
-        {"moves of two windows", {{0, WM_MOVE, 0}, {1, WM_MOVE, 0}, {0, WM_MOVE, 0}},
+        {"moves of two windows",
+         {{0, WM_MOVE, 0}, {1, WM_MOVE, 0}, {0, WM_MOVE, 0}},
          {{3, 0, 0, -1}, {3, 1, 0, -1}, {3, 0, 0, -1}}},
         {"close twice", {{0, WM_CLOSE, 0}, {0, WM_CLOSE, 0}}, {{16, 0, 0, -1}}},
         {"posted close: raw, then queued", {{0, WM_CLOSE, 0, true}}, {{16, 0, 0, -1}, {16, 0, 0, -1}}},

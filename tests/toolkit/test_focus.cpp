@@ -18,9 +18,9 @@ constexpr DWORD TAB_STOP = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
 constexpr DWORD NO_TAB_STOP = WS_CHILD | WS_VISIBLE;
 
 HWND make_control(HWND parent, const char* class_name, DWORD style, int index) {
-    return CreateWindowExA(0, class_name, "", style, 10 + 70 * (index % 5), 10 + 30 * (index / 5), 60, 22,
-                           parent, reinterpret_cast<HMENU>(static_cast<intptr_t>(100 + index)),
-                           GetModuleHandleA(nullptr), nullptr);
+    return CreateWindowExA(0, class_name, "", style, 10 + 70 * (index % 5), 10 + 30 * (index / 5), 60, 22, parent,
+                           reinterpret_cast<HMENU>(static_cast<intptr_t>(100 + index)), GetModuleHandleA(nullptr),
+                           nullptr);
 }
 
 HWND make_mdi_child(HWND parent, int x, int y) {
@@ -225,9 +225,9 @@ TEST_F(FocusCycling, TabKeysThroughTheEventLoop) {
 
 TEST_F(FocusCycling, TabIsTypedIntoEditableRichTextOnly) {
     ASSERT_NE(LoadLibraryA("RICHED20.DLL"), nullptr);
-    HWND rich = CreateWindowExA(WS_EX_CLIENTEDGE, "RichEdit20A", "", TAB_STOP | ES_MULTILINE | ES_WANTRETURN, 10,
-                                10, 200, 80, window, reinterpret_cast<HMENU>(static_cast<intptr_t>(50)),
-                                GetModuleHandleA(nullptr), nullptr);
+    HWND rich =
+        CreateWindowExA(WS_EX_CLIENTEDGE, "RichEdit20A", "", TAB_STOP | ES_MULTILINE | ES_WANTRETURN, 10, 10, 200, 80,
+                        window, reinterpret_cast<HMENU>(static_cast<intptr_t>(50)), GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(rich, nullptr);
     HWND after = make_control(window, "Button", TAB_STOP, 8);
 

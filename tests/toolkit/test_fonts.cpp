@@ -72,8 +72,8 @@ TEST_F(FontTest, FlagsLandInTheFontDescription) {
         {"underline", FONT_UNDERLINE, FW_NORMAL, 0, 1, 0, DEFAULT_QUALITY},
         {"strikeout", FONT_STRIKEOUT, FW_NORMAL, 0, 0, 1, DEFAULT_QUALITY},
         {"high quality", FONT_HIGH_QUALITY, FW_NORMAL, 0, 0, 0, PROOF_QUALITY},
-        {"all of them", FONT_BOLD | FONT_ITALIC | FONT_UNDERLINE | FONT_STRIKEOUT | FONT_HIGH_QUALITY, FW_BOLD, 1, 1,
-         1, PROOF_QUALITY},
+        {"all of them", FONT_BOLD | FONT_ITALIC | FONT_UNDERLINE | FONT_STRIKEOUT | FONT_HIGH_QUALITY, FW_BOLD, 1, 1, 1,
+         PROOF_QUALITY},
         {"unknown bits ignored", 0xFFFF0000u | 0x1 | 0x2 | 0x20, FW_NORMAL, 0, 0, 0, DEFAULT_QUALITY},
     };
     for (const Row& row : rows) {
@@ -122,8 +122,7 @@ TEST_F(FontTest, FreeAllFontsDeletesEveryFontAndEmptiesTheTable) {
     fonts.push_back(reinterpret_cast<HFONT>(far_number));
 
     free_all_fonts();
-    for (size_t i = 0; i < fonts.size(); ++i)
-        EXPECT_EQ(GetObjectType(fonts[i]), 0u) << "font " << i << " still exists";
+    for (size_t i = 0; i < fonts.size(); ++i) EXPECT_EQ(GetObjectType(fonts[i]), 0u) << "font " << i << " still exists";
     EXPECT_TRUE(font_table_empty());
     EXPECT_EQ(toolkit.fonts->anonymous.head, nullptr);
     for (int number = 1; number <= 6; ++number) EXPECT_EQ(free_font(number), 0) << "font " << number;

@@ -261,8 +261,8 @@ TEST_F(Gadgets, ResizeKeepsWhatIsNotGiven) {
         RECT rect{};
         GetWindowRect(gadget_handle(row.gadget), &rect);
         MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
-        EXPECT_TRUE(EqualRect(&rect, &row.expected)) << rect.left << "," << rect.top << "," << rect.right << ","
-                                                     << rect.bottom;
+        EXPECT_TRUE(EqualRect(&rect, &row.expected))
+            << rect.left << "," << rect.top << "," << rect.right << "," << rect.bottom;
     }
 }
 

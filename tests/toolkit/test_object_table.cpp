@@ -319,11 +319,8 @@ TEST_F(ObjectTableTest, RecordListKeepsItsLinksWhenRemovingHeadMiddleAndOldest) 
         std::vector<int> left;
     };
     const Row rows[] = {
-        {"middle", 2, {4, 3, 1, 0}},
-        {"head", 4, {3, 1, 0}},
-        {"oldest", 0, {3, 1}},
-        {"head of two", 3, {1}},
-        {"only record", 1, {}},
+        {"middle", 2, {4, 3, 1, 0}}, {"head", 4, {3, 1, 0}}, {"oldest", 0, {3, 1}},
+        {"head of two", 3, {1}},     {"only record", 1, {}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -396,9 +393,8 @@ TEST(ToolkitStartUp, ThreadRecordIsTheRecordMadeOnceWithItsInitialiser) {
         int b;
         int c;
     };
-    auto* record = static_cast<Sample*>(make_thread_record(sizeof(Sample), [](void* r) {
-        static_cast<Sample*>(r)->b = 7;
-    }));
+    auto* record =
+        static_cast<Sample*>(make_thread_record(sizeof(Sample), [](void* r) { static_cast<Sample*>(r)->b = 7; }));
     ASSERT_NE(record, nullptr);
     EXPECT_EQ(record->a, 0);
     EXPECT_EQ(record->b, 7);

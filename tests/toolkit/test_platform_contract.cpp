@@ -189,13 +189,15 @@ TEST_F(PlatformContract, FocusChangesReachTheWindowsAndTheEditNotifiesItsParent)
     for (const RecordedMessage& entry : message_log()) {
         if (entry.message == WM_SETFOCUS || entry.message == WM_KILLFOCUS)
             seen.push_back({entry.window, entry.message, -1});
-        else if (entry.message == WM_COMMAND && (HIWORD(entry.wparam) == EN_SETFOCUS || HIWORD(entry.wparam) == EN_KILLFOCUS))
+        else if (entry.message == WM_COMMAND &&
+                 (HIWORD(entry.wparam) == EN_SETFOCUS || HIWORD(entry.wparam) == EN_KILLFOCUS))
             seen.push_back({entry.window, entry.message, HIWORD(entry.wparam)});
     }
     const Step expected[] = {
-        {other, WM_KILLFOCUS, -1},  {window_, WM_COMMAND, EN_KILLFOCUS}, {edit, WM_SETFOCUS, -1},
-        {window_, WM_COMMAND, EN_SETFOCUS}, {edit, WM_KILLFOCUS, -1},    {window_, WM_COMMAND, EN_KILLFOCUS},
-        {other, WM_SETFOCUS, -1},   {window_, WM_COMMAND, EN_SETFOCUS},
+        {other, WM_KILLFOCUS, -1}, {window_, WM_COMMAND, EN_KILLFOCUS},
+        {edit, WM_SETFOCUS, -1},   {window_, WM_COMMAND, EN_SETFOCUS},
+        {edit, WM_KILLFOCUS, -1},  {window_, WM_COMMAND, EN_KILLFOCUS},
+        {other, WM_SETFOCUS, -1},  {window_, WM_COMMAND, EN_SETFOCUS},
     };
     ASSERT_EQ(seen.size(), std::size(expected));
     for (size_t i = 0; i < seen.size(); ++i) {

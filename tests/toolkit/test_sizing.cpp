@@ -70,8 +70,8 @@ std::string describe(const RECT& r) {
 }
 
 void expect_rect(const RECT& actual, const RECT& expected, const std::string& what) {
-    EXPECT_TRUE(EqualRect(&actual, &expected)) << what << ": " << describe(actual) << " instead of "
-                                                << describe(expected);
+    EXPECT_TRUE(EqualRect(&actual, &expected))
+        << what << ": " << describe(actual) << " instead of " << describe(expected);
 }
 
 RECT shifted(RECT r, int dl, int dt, int dr, int db) { return {r.left + dl, r.top + dt, r.right + dr, r.bottom + db}; }
@@ -252,7 +252,7 @@ TEST_F(Sizing, RightBorderFollowsThePointerUntilReleased) {
 struct LimitRow {
     const char* name;
     int edge;
-    int x, y;  // pointer, relative to the window's top-left corner
+    int x, y;                      // pointer, relative to the window's top-left corner
     int left, top, right, bottom;  // expected, relative to the same corner
 };
 

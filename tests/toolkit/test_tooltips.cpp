@@ -31,9 +31,7 @@ protected:
 
     static HWND tooltip_window() { return gadget_context()->tooltip_window; }
 
-    static int tool_count() {
-        return static_cast<int>(SendMessageA(tooltip_window(), TTM_GETTOOLCOUNT, 0, 0));
-    }
+    static int tool_count() { return static_cast<int>(SendMessageA(tooltip_window(), TTM_GETTOOLCOUNT, 0, 0)); }
 
     // The text registered for a control; "<none>" when the control has no tool.
     static std::string tool_text(HWND control) {
@@ -148,7 +146,8 @@ TEST_F(TooltipTest, GadgetTooltipSetTwiceLeavesOneToolWithTheSecondText) {
 
     const intptr_t anonymous = create_input(-1, 120, 130, 100, 22, "", 0);
     ASSERT_NE(anonymous, 0);
-    HWND anonymous_control = static_cast<GadgetRecord*>(objects_find(toolkit.gadgets, static_cast<int>(anonymous)))->handle;
+    HWND anonymous_control =
+        static_cast<GadgetRecord*>(objects_find(toolkit.gadgets, static_cast<int>(anonymous)))->handle;
     EXPECT_NE(set_gadget_tooltip(static_cast<int>(anonymous), "anonymous"), 0);
     EXPECT_EQ(tool_text(anonymous_control), "anonymous");
 

@@ -196,13 +196,14 @@ TEST_F(Windows, ShortcutsAddReplaceAndRebuildTheTable) {
         {13, 999, {tab, back_tab, {11, 13, 7}, {3, 13, 999}}},
         {9, 5, {{3, 9, 5}, back_tab, {11, 13, 7}, {3, 13, 999}}},
         {9 | SHORTCUT_SHIFT, 6, {{3, 9, 5}, {7, 9, 6}, {11, 13, 7}, {3, 13, 999}}},
-        {'A' | SHORTCUT_ALT | SHORTCUT_SHIFT, 0x12345,
+        {'A' | SHORTCUT_ALT | SHORTCUT_SHIFT,
+         0x12345,
          {{3, 9, 5}, {7, 9, 6}, {11, 13, 7}, {3, 13, 999}, {23, 'A', 0x2345}}},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.event_number);
-        HACCEL table = step.key_word ? add_shortcut(0, step.key_word, step.event_number)
-                                     : find_window_record(0)->shortcut_table;
+        HACCEL table =
+            step.key_word ? add_shortcut(0, step.key_word, step.event_number) : find_window_record(0)->shortcut_table;
         EXPECT_EQ(table, find_window_record(0)->shortcut_table);
         std::vector<ACCEL> entries(CopyAcceleratorTableA(table, nullptr, 0));
         CopyAcceleratorTableA(table, entries.data(), static_cast<int>(entries.size()));

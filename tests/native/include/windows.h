@@ -2,8 +2,8 @@
 // The few platform names the platform-free core mentions, for its native
 // build under the sanitizers: handle types in declarations and the pause of
 // the joke choice. Nothing here draws a window.
-#include <cstdint>
 #include <time.h>
+#include <cstdint>
 
 using UINT = unsigned int;
 using DWORD = unsigned long;
