@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs, when missing, the Debian packages that building, playing and testing
 # need: MinGW-w64 cross compilers (posix threads), GoogleTest sources, CMake and
-# Ninja, Wine 32- and 64-bit, Xvfb, xdotool and ImageMagick. Idempotent; run as root.
+# Ninja, Wine 32- and 64-bit, Xvfb, xdotool, ImageMagick, clang (with its
+# format and analysis tools) and any further packages named as arguments
+# (tools/coverage.sh asks for gcovr). Idempotent; run as root.
 set -euo pipefail
 
 packages=(
@@ -10,7 +12,8 @@ packages=(
   googletest
   wine wine32:i386 wine64 fonts-wine
   xvfb xauth xdotool imagemagick x11-utils
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format clang-tidy
+  "$@"
 )
 
 missing=()
