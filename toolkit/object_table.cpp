@@ -72,6 +72,7 @@ ObjectTable* objects_create(size_t record_size, int growth_step, FreeHandler fre
 }
 
 void* objects_slot(ObjectTable* table, int number) {
+    if (!table) return nullptr;  // before start-up made the table
     if (number == -1) {
         void* record = record_list_add(&table->anonymous, table->record_size);
         if (record) record_node_of(record)->identity = next_identity--;

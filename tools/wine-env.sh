@@ -32,7 +32,7 @@ wine_env_up() {
   # Wine's managed windows; the headless runs do without.
   local managed=N
   [ -n "${TAVEK_DESKTOP:-}" ] && managed=Y
-  local settings_version="3-$managed"
+  local settings_version="4-$managed"
   if [ "$(cat "$WINEPREFIX/.tavek-settings" 2>/dev/null)" != "$settings_version" ]; then
     # A persistent server left behind by an interrupted run would never end.
     wineserver -k >/dev/null 2>&1 || true
@@ -43,6 +43,9 @@ wine_env_up() {
     # No window manager here: unmanaged windows are destroyed at once instead
     # of after Wine's two-second wait for a manager's answer.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d $managed /f >/dev/null 2>&1 || true
+    # A crash ends the program at once with its exception code: no debugger
+    # is started that would hold the test until its time-out.
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /t REG_SZ /d '' /f >/dev/null 2>&1 || true
     wineserver -w
     echo "$settings_version" > "$WINEPREFIX/.tavek-settings"
   fi

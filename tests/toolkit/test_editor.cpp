@@ -138,6 +138,26 @@ TEST_F(Editor, FrontColourSurvivesFontChanges) {
     DeleteObject(font);
 }
 
+TEST_F(Editor, ColoursReachTheControlAndReadBack) {
+    EXPECT_EQ(get_gadget_colour(DISPLAY, COLOUR_BACK), -1) << "a new editor keeps the system colours";
+    EXPECT_EQ(get_gadget_colour(DISPLAY, COLOUR_FRONT), -1);
+    const COLORREF probe = RGB(1, 2, 3);
+    const struct {
+        int which;
+        int32_t colour;
+    } rows[] = {{COLOUR_BACK, RGB(10, 20, 30)}, {COLOUR_FRONT, RGB(0, 128, 0)}, {COLOUR_BACK, -1}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.colour);
+        set_gadget_colour(DISPLAY, row.which, row.colour);
+        EXPECT_EQ(get_gadget_colour(DISPLAY, row.which), row.colour);
+        if (row.which != COLOUR_BACK) continue;
+        // The control answers a new background with the one it had.
+        const COLORREF had = static_cast<COLORREF>(SendMessageA(editor, EM_SETBKGNDCOLOR, 0, probe));
+        EXPECT_EQ(had, row.colour == -1 ? GetSysColor(COLOR_WINDOW) : static_cast<COLORREF>(row.colour));
+    }
+    EXPECT_EQ(get_gadget_colour(DISPLAY, 7), -1) << "only front and back are colours";
+}
+
 TEST_F(Editor, ReadOnlyAttribute) {
     EXPECT_EQ(get_gadget_attribute(DISPLAY, ATTRIBUTE_READ_ONLY), 1);
     set_gadget_attribute(DISPLAY, ATTRIBUTE_READ_ONLY, 0);

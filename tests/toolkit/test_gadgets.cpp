@@ -254,6 +254,8 @@ TEST_F(Gadgets, ResizeKeepsWhatIsNotGiven) {
     } rows[] = {
         {3, 15, KEEP_VALUE, KEEP_VALUE, 120, {15, 20, 215, 140}},
         {0, KEEP_VALUE, 50, 90, KEEP_VALUE, {30, 50, 120, 74}},
+        {3, KEEP_VALUE, KEEP_VALUE, KEEP_VALUE, KEEP_VALUE, {15, 20, 215, 140}},
+        {0, 35, 45, 60, 20, {35, 45, 95, 65}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.gadget);
@@ -298,9 +300,22 @@ TEST_F(Gadgets, ButtonStateAndOperationsAKindLacks) {
     EXPECT_EQ(get_gadget_state(3), 0);
     EXPECT_EQ(get_gadget_colour(3, COLOUR_FRONT), -1) << "buttons draw in the system colours";
 
+    EXPECT_EQ(set_gadget_colour(3, COLOUR_BACK, 0), 0);
+
+    // A label has no state, items or attributes: each such operation answers 0
+    // (or nothing) instead of calling an operation the kind does not have.
     ASSERT_NE(create_label(6, 10, 40, 100, 24, "Strikes"), 0);
     EXPECT_EQ(add_gadget_item(6, -1, "line"), 0);
     EXPECT_EQ(count_gadget_items(6), 0);
+    EXPECT_EQ(set_gadget_state(6, 1), 0);
+    EXPECT_EQ(get_gadget_state(6), 0);
+    EXPECT_EQ(remove_gadget_item(6, 0), 0);
+    EXPECT_EQ(clear_gadget_items(6), 0);
+    EXPECT_EQ(get_gadget_item_text(6, 0), "");
+    EXPECT_EQ(set_gadget_item_text(6, 0, "x"), 0);
+    EXPECT_EQ(set_gadget_attribute(6, ATTRIBUTE_READ_ONLY, 1), 0);
+    EXPECT_EQ(get_gadget_attribute(6, ATTRIBUTE_READ_ONLY), 0);
+    EXPECT_EQ(get_gadget_colour(6, 7), -1) << "only front and back are colours";
     EXPECT_EQ(get_gadget_text(6), "Strikes");
 }
 

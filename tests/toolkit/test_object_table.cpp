@@ -10,6 +10,28 @@
 
 namespace {
 
+// Runs first in this program, before any test starts the toolkit: a client
+// that calls the toolkit before its start-up gets "nothing there", not a crash
+// on a table that is not made yet.
+TEST(BeforeStartUp, OperationsAnswerNothing) {
+    ASSERT_EQ(toolkit.windows, nullptr) << "this test must run before the toolkit starts";
+    EXPECT_EQ(open_window(0, 0, 0, 100, 100, "early", 0), 0);
+    EXPECT_EQ(window_handle(0), nullptr);
+    EXPECT_EQ(add_shortcut(0, VK_RETURN, 1), nullptr);
+    close_window(0);
+    EXPECT_EQ(create_label(1, 0, 0, 50, 20, "early"), 0);
+    EXPECT_EQ(gadget_handle(1), nullptr);
+    EXPECT_EQ(set_gadget_text(1, "x"), 0);
+    EXPECT_EQ(set_gadget_font(-1, DEFAULT_GADGET_FONT), 0);
+    EXPECT_EQ(set_gadget_tooltip(1, "tip"), 0);
+    EXPECT_EQ(use_gadget_list(nullptr), nullptr);
+    EXPECT_EQ(load_font(1, "Arial", 10), 0);
+    EXPECT_EQ(free_font(1), 0);
+    queue_event(1, 0);
+    EXPECT_EQ(objects_slot(nullptr, 1), nullptr);
+    objects_release(nullptr, 1);
+}
+
 struct TestRecord {
     uintptr_t tag;  // non-zero while occupied
     int value;
