@@ -208,6 +208,11 @@ TEST_F(Gadgets, DefaultFontChangesOnlyLaterGadgets) {
 TEST_F(Gadgets, MissingAndLongTexts) {
     ASSERT_NE(create_label(1, 10, 10, 100, 24, nullptr), 0);
     EXPECT_EQ(get_gadget_text(1), "");
+    ASSERT_NE(create_button(3, 10, 70, 100, 24, nullptr, 0), 0);
+    ASSERT_NE(create_frame(4, 10, 100, 100, 50, nullptr), 0);
+    ASSERT_NE(create_input(5, 10, 160, 100, 24, nullptr, INPUT_NO_BORDER), 0);
+    for (int number : {3, 4, 5}) EXPECT_EQ(get_gadget_text(number), "") << number;
+    EXPECT_EQ(GetWindowLongPtrA(gadget_handle(5), GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0) << "the field has no border";
     ASSERT_NE(create_input(2, 10, 40, 100, 24, "old", 0), 0);
     EXPECT_EQ(set_gadget_text(2, nullptr), 1);
     EXPECT_EQ(get_gadget_text(2), "");

@@ -289,8 +289,12 @@ TEST_F(ObjectTableTest, UnusableNumbersGiveNoneAndLeaveTheTableUntouched) {
         EXPECT_EQ(table->array, array_before);
         EXPECT_TRUE(freed_calls.empty());
         EXPECT_EQ(table->anonymous.head, nullptr);
+        objects_release(table, row.number);
+        EXPECT_NE(objects_find(table, 2), nullptr) << "releasing it released another record";
+        EXPECT_EQ(objects_number_of(table, &row), -1) << "a record the table does not hold has no number";
     }
     EXPECT_EQ(static_cast<TestRecord*>(objects_find(table, 2))->tag, 22u);
+    EXPECT_EQ(objects_number_of(table, objects_find(table, 2)), 2);
 }
 
 TEST_F(ObjectTableTest, RecordsSmallerThanAPointerAreJudgedByTheirOwnBytes) {
