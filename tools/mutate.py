@@ -189,11 +189,15 @@ def main():
     parser.add_argument("--sample", type=int, default=0, help="test only N mutants drawn at random")
     parser.add_argument("--seed", type=int, default=1, help="seed of the draw (default 1)")
     parser.add_argument("--only", default="", help="only mutants in files whose path contains this")
+    parser.add_argument("--at", action="append", default=[],
+                        help="only the mutants whose 'file:line: change' begins so (repeatable)")
     parser.add_argument("--folder-only", action="store_true", help="run only the touched folder's tests")
     parser.add_argument("--list", action="store_true", help="list the mutants and stop")
     args = parser.parse_args()
 
     mutants = [m for m in all_mutants(args.source) if args.only in m[0]]
+    if args.at:
+        mutants = [m for m in mutants if any(f"{m[0]}:{m[1]}: {m[2]}".startswith(at) for at in args.at)]
     total = len(mutants)
     if args.sample and args.sample < total:
         mutants = sorted(random.Random(args.seed).sample(mutants, args.sample), key=lambda m: (m[0], m[1]))

@@ -5,7 +5,7 @@
 # once); each is built for i686 and tested, the touched folder's tests first,
 # stopping at the first failure. Prints each mutant's fate, the kill rate and
 # every surviving mutant as file:line and change. Not part of the test suite.
-#   tools/mutate.sh [--sample N] [--seed S] [--only PATH_PART] [--folder-only] [--list]
+#   tools/mutate.sh [--sample N] [--seed S] [--only PATH_PART] [--at 'FILE:LINE: CHANGE'] [--folder-only] [--list]
 # Works on a copy of the sources in build/mutate/src (the checkout is never
 # touched), built in build/mutate/build, with a test time-out of 60 s so that a
 # fault that makes a test hang counts as caught soon.

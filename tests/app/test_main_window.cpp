@@ -86,6 +86,11 @@ TEST_F(MainWindow, GadgetsStandWhereAndAsTheLayoutSays) {
         EXPECT_EQ(get_gadget_text(row.number), row.text);
         const DWORD style = static_cast<DWORD>(GetWindowLongA(h, GWL_STYLE));
         EXPECT_EQ(style & row.style_bits, row.style_bits);
+        // The kind of button and the alignment are exactly the row's: no other type or alignment bit.
+        const DWORD kind_bits = std::string(cls) == "Button"   ? BS_TYPEMASK
+                                : std::string(cls) == "Static" ? SS_TYPEMASK
+                                                               : ES_CENTER | ES_RIGHT;
+        EXPECT_EQ(style & kind_bits, row.style_bits & kind_bits);
         if (row.number == GADGET_DISPLAY) {
             EXPECT_EQ(display_face(), "Arial Rounded MT Bold");
             continue;
@@ -94,8 +99,32 @@ TEST_F(MainWindow, GadgetsStandWhereAndAsTheLayoutSays) {
         EXPECT_EQ(font,
                   row.font ? game.font_handles[row.font - 1] : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
     }
-    // "Strikes" alone is left-aligned.
-    EXPECT_EQ(GetWindowLongA(control(GADGET_STRIKES_LABEL), GWL_STYLE) & SS_TYPEMASK, SS_LEFT);
+}
+
+TEST_F(MainWindow, FontsHaveTheirFacesAndSizes) {
+    const struct {
+        int font;
+        const char* face;
+        int points;
+    } rows[] = {
+        {FONT_PROMPT, "Times New Roman", 12},
+        {FONT_DIGITS, "Arial", 18},
+        {FONT_LABEL, "Arial Rounded MT Bold", 9},
+        {FONT_DISPLAY, "Arial Rounded MT Bold", 10},
+        {FONT_BUTTON, "Arial", 10},
+        {FONT_ABOUT, "Courier New", 9},
+    };
+    HDC display = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(display, LOGPIXELSY);
+    ReleaseDC(nullptr, display);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.font);
+        LOGFONTA font{};
+        ASSERT_EQ(GetObjectA(game.font_handles[row.font - 1], sizeof font, &font), static_cast<int>(sizeof font));
+        EXPECT_STREQ(font.lfFaceName, row.face);
+        EXPECT_EQ(font.lfHeight, -MulDiv(row.points, dpi, 72));
+        EXPECT_EQ(font.lfWeight, FW_NORMAL);
+    }
 }
 
 TEST_F(MainWindow, WindowTitleStyleAndPlace) {
