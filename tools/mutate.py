@@ -92,8 +92,26 @@ FUNCTION_RE = re.compile(r"^(?:static )?(void|bool) ([A-Za-z_]\w*)\((.*)\) \{$")
 def mutants_of(path, lines):
     """Yields (line number, description, new line) for one source."""
     in_block_comment = False
+    # For each open #if: whether its lines are compiled for Windows. Code only
+    # the native build compiles cannot be caught by the Windows tests.
+    active = []
     for number, line in enumerate(lines, 1):
         stripped = line.strip()
+        directive = stripped.split()
+        if directive and directive[0] in ("#ifdef", "#ifndef", "#if"):
+            windows_only = directive[0] == "#ifdef" and directive[1:2] == ["_WIN32"]
+            native_only = (directive[0] == "#ifndef" and directive[1:2] == ["_WIN32"]) or (
+                directive[0] == "#ifdef" and directive[1:2] == ["TAVEK_COVERAGE"])  # or the coverage build only
+            active.append(False if native_only else True if windows_only else None)
+            continue
+        if directive and directive[0] == "#else" and active:
+            active[-1] = None if active[-1] is None else not active[-1]
+            continue
+        if directive and directive[0] == "#endif" and active:
+            active.pop()
+            continue
+        if False in active:
+            continue
         if in_block_comment:
             if "*/" in line:
                 in_block_comment = False
