@@ -22,6 +22,9 @@ mkdir -p "$src"
 # A fresh copy of the current sources (not the build folders, not git's).
 find "$src" -mindepth 1 -maxdepth 1 -exec rm -rf {} +
 tar -C "$root" --exclude=./build --exclude=./.git -cf - . | tar -C "$src" -xf -
+# Newer than every object: an object built from the last mutant of an earlier
+# run must not pass for the original's.
+find "$src/game" "$src/toolkit" "$src/runtime" -type f -exec touch {} +
 
 if [[ " $* " == *" --list "* ]]; then
   python3 "$src/tools/mutate.py" --source "$src" --build "$build" "$@"
