@@ -253,6 +253,7 @@ TEST_F(Gadgets, FrameTypesMakeTheirControls) {
 TEST_F(Gadgets, ResizeKeepsWhatIsNotGiven) {
     ASSERT_NE(create_frame(3, 10, 20, 200, 100, "Frame"), 0);
     ASSERT_NE(create_button(0, 30, 40, 80, 24, "OK", 0), 0);
+    ASSERT_NE(create_label(6, 130, 40, 60, 20, "Balls"), 0);
     const struct {
         int gadget, x, y, width, height;
         RECT expected;
@@ -261,6 +262,7 @@ TEST_F(Gadgets, ResizeKeepsWhatIsNotGiven) {
         {0, KEEP_VALUE, 50, 90, KEEP_VALUE, {30, 50, 120, 74}},
         {3, KEEP_VALUE, KEEP_VALUE, KEEP_VALUE, KEEP_VALUE, {15, 20, 215, 140}},
         {0, 35, 45, 60, 20, {35, 45, 95, 65}},
+        {6, KEEP_VALUE, KEEP_VALUE, 80, KEEP_VALUE, {130, 40, 210, 60}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.gadget);
