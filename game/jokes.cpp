@@ -18,6 +18,8 @@ struct Joke {
 };
 
 // Every non-empty line begins with one blank and holds at most 46 characters.
+// One line of a joke per line of source, as the display shows it.
+// clang-format off
 constexpr Joke JOKES[JOKE_COUNT] = {
     {2, {" Why did the scarecrow win an award?", " - He was outstanding in his field."}},
     {3, {" My dog used to chase people on a bike.", " It got so bad that in the end", " I had to take his bike away."}},
@@ -57,6 +59,7 @@ constexpr Joke JOKES[JOKE_COUNT] = {
     {3, {" I only know twenty-five letters", " of the alphabet.", " I don't know y."}},
     {2, {" What do you call a sleeping dinosaur?", " - A dino-snore."}},
 };
+// clang-format on
 
 std::string joined(const Joke& joke) {
     std::string text;

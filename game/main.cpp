@@ -3,10 +3,17 @@
 
 #include "game/app.h"
 
+#ifdef TAVEK_COVERAGE
+extern "C" void __gcov_dump();  // the coverage build's counters
+#endif
+
 namespace {
 
 [[noreturn]] void shut_down(UINT exit_code) {
     release_all();
+#ifdef TAVEK_COVERAGE
+    __gcov_dump();  // ExitProcess would end the program before the counts are written
+#endif
     ExitProcess(exit_code);
 }
 

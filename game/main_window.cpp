@@ -10,11 +10,14 @@ namespace {
 constexpr const char* WINDOW_TITLE = "Tavek PIN Program Ver. 0.11";
 
 // Every non-empty line begins with one blank and holds at most 37 characters.
+// One line of the text per line of source.
+// clang-format off
 constexpr const char* ABOUT_LINES[] = {
     " Written by the Tavek team, 2026",  " Free to play, copy and share.", " It comes with no warranty at all.",
     " Jokes gathered and retold by the", " Tavek team's own joke desk.",   "",
     " Instructions: Have Fun With It",
 };
+// clang-format on
 
 enum class Kind { button, label, input, frame, editor };
 

@@ -25,9 +25,7 @@ void clear_about() {
 // True when some character of the guess occurs anywhere in the PIN; position
 // and repetition play no part.
 bool shares_a_character(const std::string& guess, const std::string& pin) {
-    for (const char c : guess)
-        if (pin.find(c) != std::string::npos) return true;
-    return false;
+    return guess.find_first_of(pin) != std::string::npos;
 }
 
 // A count as its field shows it: a blank, then the number or "#" past the limit.

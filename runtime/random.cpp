@@ -56,7 +56,7 @@ int32_t random_upto(int32_t max) {
     seed_if_needed();
     const uint64_t r = random_step();
     if (max < 0) return RANDOM_RANGE_ERROR;
-    const uint64_t n = static_cast<uint64_t>(static_cast<uint32_t>(max) + 1u);
+    const uint64_t n = static_cast<uint64_t>(max) + 1u;  // max is not negative here
     // Top 32 bits of the 96-bit product r * n, from two 32x32-bit products.
     const uint64_t low = (r & 0xFFFFFFFFu) * n;
     const uint64_t high = (r >> 32) * n;

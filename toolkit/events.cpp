@@ -103,11 +103,11 @@ BOOL CALLBACK send_colour_change(HWND child, LPARAM) {
 bool key_down(int key) { return GetKeyState(key) < 0; }
 
 // A command from a control, a menu or a shortcut.
-void translate_command(EventRecord* events, HWND hwnd, WPARAM wparam, LPARAM lparam) {
+void translate_command(EventRecord* events, HWND window, WPARAM wparam, LPARAM lparam) {
     HWND control = reinterpret_cast<HWND>(lparam);
     // A command naming a control that is not one of this window's is no one's.
-    if (control && !IsChild(hwnd, control)) return;
-    if (forward_to_gadget(control, hwnd, WM_COMMAND, wparam, lparam) != NOT_HANDLED) return;
+    if (control && !IsChild(window, control)) return;
+    if (forward_to_gadget(control, window, WM_COMMAND, wparam, lparam) != NOT_HANDLED) return;
     const int low = LOWORD(wparam);
     const int high = HIWORD(wparam);
     if (control) {

@@ -85,6 +85,7 @@ inline constexpr int KIND_EDITOR = 22;
 
 // The font handle that stands for the toolkit default font (the platform's
 // default GUI font) in set_gadget_font.
+// NOLINTNEXTLINE(misc-misplaced-const): the handle value is the constant, not the font it names
 inline const HFONT DEFAULT_GADGET_FONT = reinterpret_cast<HFONT>(static_cast<intptr_t>(-1));
 
 // ---- Start-up, in the order a client calls it -------------------------------

@@ -6,11 +6,15 @@
 #                            (for the screenshot)
 #   tools/setup.sh test      everything the test suite needs (the default): the above
 #                            with the headless tools, GoogleTest, Python 3, clang
+#                            with its layout and analysis tools
 #   tools/setup.sh package   what tools/package.sh needs: the play set, ImageMagick
 #                            (icons), zip, lintian
+# Further arguments after the set name are packages wanted too
+# (tools/coverage.sh asks for gcovr).
 set -euo pipefail
 
 what=${1:-test}
+[ $# -gt 0 ] && shift
 
 play=(
   cmake ninja-build
@@ -26,16 +30,17 @@ case "$what" in
     [ -z "${DISPLAY:-}" ] && packages+=("${headless[@]}")
     ;;
   test)
-    packages=("${play[@]}" "${headless[@]}" googletest python3 clang libclang-rt-14-dev)
+    packages=("${play[@]}" "${headless[@]}" googletest python3 clang libclang-rt-14-dev clang-format clang-tidy)
     ;;
   package)
     packages=("${play[@]}" imagemagick zip unzip lintian git)
     ;;
   *)
-    echo "usage: tools/setup.sh [play|test|package]" >&2
+    echo "usage: tools/setup.sh [play|test|package] [package...]" >&2
     exit 2
     ;;
 esac
+packages+=("$@")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# The whole test suite: installs what is missing, builds both Windows
-# architectures (and the native sanitizer build of the platform-free core),
-# runs every test under Wine with one display and one wineserver, and prints
-# one summary line per build and a closing total.
+# The whole test suite: installs what is missing, checks the source layout
+# (tools/format.sh --check) and runs the static analysis (tools/tidy.sh),
+# builds both Windows architectures (and the native sanitizer build of the
+# platform-free core), runs every test under Wine with one display and one
+# wineserver, and prints one summary line per build and a closing total.
+# A layout difference or an analysis finding fails it like a failed test.
 set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
@@ -17,6 +19,12 @@ for preset in "${presets[@]}"; do
   cmake --preset "$preset" -DTAVEK_TESTS=ON >/dev/null || exit 1
   cmake --build --preset "$preset" -j "$(nproc)" || exit 1
 done
+
+checks_failed=()
+echo "== format check"
+bash tools/format.sh --check || checks_failed+=(format)
+echo "== static analysis"
+bash tools/tidy.sh build/i686 || checks_failed+=(tidy)
 
 source tools/wine-env.sh
 wine_env_up
@@ -39,5 +47,10 @@ done
 
 echo
 echo "Test programs over all builds (${presets[*]}):"
+if [ ${#checks_failed[@]} -eq 0 ]; then
+  echo "Source checks: format and static analysis clean"
+else
+  echo "Source checks FAILED: ${checks_failed[*]}"
+fi
 echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+[ "$failed" -eq 0 ] && [ ${#checks_failed[@]} -eq 0 ]

@@ -35,7 +35,7 @@ wine_env_up() {
   # Wine's managed windows; the headless runs do without.
   local managed=N
   [ -n "${TAVEK_DESKTOP:-}" ] && managed=Y
-  tavek_prefix_ensure "$managed" || { echo "wine-env: could not prepare the Wine prefix $WINEPREFIX" >&2; return 1; }
+  tavek_prefix_ensure "$managed" N || { echo "wine-env: could not prepare the Wine prefix $WINEPREFIX" >&2; return 1; }
   # One persistent wineserver for the whole run: every test program then starts
   # in a fraction of the time a cold server needs.
   if [ -z "${TAVEK_SERVER_UP:-}" ]; then

@@ -7,13 +7,17 @@
 #                                 settings are not the current ones; MANAGED is Y
 #                                 where a window manager frames the windows, N
 #                                 where there is none (headless runs)
+#   tavek_prefix_ensure MANAGED N  the same, and a crash ends the program at once
+#                                 with its exception code: no debugger is
+#                                 started (the project's own prefixes, where a
+#                                 test would otherwise wait for its time-out)
 # Wine's commands come from TAVEK_WINE and TAVEK_WINESERVER (default: wine and
 # wineserver on the PATH). The caller sets WINEPREFIX, WINEARCH, WINEDEBUG and
 # WINEDLLOVERRIDES. Returns non-zero when the prefix could not be made.
 
 # Raise this when the settings below change: every prefix then takes them on
 # at its next start.
-tavek_prefix_settings=5
+tavek_prefix_settings=6
 
 # The faces the game asks for, and the ones Debian ships with their metrics
 # (fonts-liberation). For the rounded face there is no metric twin; Comfortaa
@@ -26,10 +30,10 @@ tavek_font_replacements=(
 )
 
 tavek_prefix_ensure() {
-  local managed=$1
+  local managed=$1 debugger=${2:-Y}
   local wine=${TAVEK_WINE:-wine} wineserver=${TAVEK_WINESERVER:-wineserver}
   local marker="$WINEPREFIX/.tavek-settings" making="$WINEPREFIX/.tavek-preparing"
-  local wanted="$tavek_prefix_settings-$managed"
+  local wanted="$tavek_prefix_settings-$managed-$debugger"
   [ "$(cat "$marker" 2>/dev/null)" = "$wanted" ] && [ ! -e "$making" ] && return 0
 
   # A persistent server left behind by an interrupted run would never end.
@@ -66,6 +70,9 @@ tavek_prefix_ensure() {
     # Without a window manager, unmanaged windows are destroyed at once instead
     # of after Wine's two-second wait for a manager's answer.
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="%s"\r\n\r\n' "$managed"
+    if [ "$debugger" = N ]; then
+      printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug]\r\n"Debugger"=""\r\n\r\n'
+    fi
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
     for pair in "${tavek_font_replacements[@]}"; do
       printf '"%s"="%s"\r\n' "${pair%%=*}" "${pair#*=}"

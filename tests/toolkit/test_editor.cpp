@@ -89,6 +89,9 @@ TEST_F(Editor, ReplacingAndRemovingLines) {
     set_gadget_item_text(DISPLAY, 1, "TWO");
     remove_gadget_item(DISPLAY, 0);
     EXPECT_EQ(lines_of(DISPLAY), (Lines{"TWO", "three"}));
+    set_gadget_item_text(DISPLAY, 1, nullptr);
+    EXPECT_EQ(lines_of(DISPLAY), (Lines{"TWO", ""})) << "a missing text empties the line";
+    set_gadget_item_text(DISPLAY, 1, "three");
     SendMessageA(editor, EM_SETSEL, 0, -1);
     for (int line : {-1, 2, 99}) {
         SCOPED_TRACE(line);
@@ -154,12 +157,37 @@ TEST_F(Editor, FrontColourSurvivesFontChanges) {
     DeleteObject(font);
 }
 
+TEST_F(Editor, ColoursReachTheControlAndReadBack) {
+    EXPECT_EQ(get_gadget_colour(DISPLAY, COLOUR_BACK), -1) << "a new editor keeps the system colours";
+    EXPECT_EQ(get_gadget_colour(DISPLAY, COLOUR_FRONT), -1);
+    const COLORREF probe = RGB(1, 2, 3);
+    const struct {
+        int which;
+        int32_t colour;
+    } rows[] = {{COLOUR_BACK, RGB(10, 20, 30)}, {COLOUR_FRONT, RGB(0, 128, 0)}, {COLOUR_BACK, -1}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.colour);
+        set_gadget_colour(DISPLAY, row.which, row.colour);
+        EXPECT_EQ(get_gadget_colour(DISPLAY, row.which), row.colour);
+        if (row.which != COLOUR_BACK) continue;
+        // The control answers a new background with the one it had.
+        const COLORREF had = static_cast<COLORREF>(SendMessageA(editor, EM_SETBKGNDCOLOR, 0, probe));
+        EXPECT_EQ(had, row.colour == -1 ? GetSysColor(COLOR_WINDOW) : static_cast<COLORREF>(row.colour));
+    }
+    set_gadget_colour(DISPLAY, 7, RGB(9, 9, 9));
+    EXPECT_EQ(get_gadget_colour(DISPLAY, 7), -1) << "only front and back are colours";
+    EXPECT_EQ(get_gadget_colour(DISPLAY, COLOUR_FRONT), RGB(0, 128, 0));
+    EXPECT_EQ(get_gadget_colour(DISPLAY, COLOUR_BACK), -1);
+}
+
 TEST_F(Editor, ReadOnlyAttribute) {
     EXPECT_EQ(get_gadget_attribute(DISPLAY, ATTRIBUTE_READ_ONLY), 1);
     set_gadget_attribute(DISPLAY, ATTRIBUTE_READ_ONLY, 0);
     EXPECT_EQ(SendMessageA(editor, EM_GETOPTIONS, 0, 0) & ECO_READONLY, 0);
     set_gadget_attribute(DISPLAY, ATTRIBUTE_READ_ONLY, 42);
     EXPECT_EQ(get_gadget_attribute(DISPLAY, ATTRIBUTE_READ_ONLY), 1);
+    set_gadget_attribute(DISPLAY, 1, 0);
+    EXPECT_EQ(get_gadget_attribute(DISPLAY, ATTRIBUTE_READ_ONLY), 1) << "another attribute leaves it read-only";
     EXPECT_EQ(get_gadget_attribute(DISPLAY, 1), 0) << "the only attribute is read-only";
 }
 

@@ -246,6 +246,11 @@ TEST_F(Gadgets, DefaultFontChangesOnlyLaterGadgets) {
 TEST_F(Gadgets, MissingAndLongTexts) {
     ASSERT_NE(create_label(1, 10, 10, 100, 24, nullptr), 0);
     EXPECT_EQ(get_gadget_text(1), "");
+    ASSERT_NE(create_button(3, 10, 70, 100, 24, nullptr, 0), 0);
+    ASSERT_NE(create_frame(4, 10, 100, 100, 50, nullptr), 0);
+    ASSERT_NE(create_input(5, 10, 160, 100, 24, nullptr, INPUT_NO_BORDER), 0);
+    for (int number : {3, 4, 5}) EXPECT_EQ(get_gadget_text(number), "") << number;
+    EXPECT_EQ(GetWindowLongPtrA(gadget_handle(5), GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0) << "the field has no border";
     ASSERT_NE(create_input(2, 10, 40, 100, 24, "old", 0), 0);
     EXPECT_EQ(set_gadget_text(2, nullptr), 1);
     EXPECT_EQ(get_gadget_text(2), "");
@@ -286,12 +291,16 @@ TEST_F(Gadgets, FrameTypesMakeTheirControls) {
 TEST_F(Gadgets, ResizeKeepsWhatIsNotGiven) {
     ASSERT_NE(create_frame(3, 10, 20, 200, 100, "Frame"), 0);
     ASSERT_NE(create_button(0, 30, 40, 80, 24, "OK", 0), 0);
+    ASSERT_NE(create_label(6, 130, 40, 60, 20, "Balls"), 0);
     const struct {
         int gadget, x, y, width, height;
         RECT expected;
     } rows[] = {
         {3, 15, KEEP_VALUE, KEEP_VALUE, 120, {15, 20, 215, 140}},
         {0, KEEP_VALUE, 50, 90, KEEP_VALUE, {30, 50, 120, 74}},
+        {3, KEEP_VALUE, KEEP_VALUE, KEEP_VALUE, KEEP_VALUE, {15, 20, 215, 140}},
+        {0, 35, 45, 60, 20, {35, 45, 95, 65}},
+        {6, KEEP_VALUE, KEEP_VALUE, 80, KEEP_VALUE, {130, 40, 210, 60}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.gadget);
@@ -336,9 +345,22 @@ TEST_F(Gadgets, ButtonStateAndOperationsAKindLacks) {
     EXPECT_EQ(get_gadget_state(3), 0);
     EXPECT_EQ(get_gadget_colour(3, COLOUR_FRONT), -1) << "buttons draw in the system colours";
 
+    EXPECT_EQ(set_gadget_colour(3, COLOUR_BACK, 0), 0);
+
+    // A label has no state, items or attributes: each such operation answers 0
+    // (or nothing) instead of calling an operation the kind does not have.
     ASSERT_NE(create_label(6, 10, 40, 100, 24, "Strikes"), 0);
     EXPECT_EQ(add_gadget_item(6, -1, "line"), 0);
     EXPECT_EQ(count_gadget_items(6), 0);
+    EXPECT_EQ(set_gadget_state(6, 1), 0);
+    EXPECT_EQ(get_gadget_state(6), 0);
+    EXPECT_EQ(remove_gadget_item(6, 0), 0);
+    EXPECT_EQ(clear_gadget_items(6), 0);
+    EXPECT_EQ(get_gadget_item_text(6, 0), "");
+    EXPECT_EQ(set_gadget_item_text(6, 0, "x"), 0);
+    EXPECT_EQ(set_gadget_attribute(6, ATTRIBUTE_READ_ONLY, 1), 0);
+    EXPECT_EQ(get_gadget_attribute(6, ATTRIBUTE_READ_ONLY), 0);
+    EXPECT_EQ(get_gadget_colour(6, 7), -1) << "only front and back are colours";
     EXPECT_EQ(get_gadget_text(6), "Strikes");
 }
 

@@ -15,6 +15,28 @@ IMPORT_SLOT(init_controls_slot, InitCommonControlsEx, 4);
 
 namespace {
 
+// Runs first in this program, before any test starts the toolkit: a client
+// that calls the toolkit before its start-up gets "nothing there", not a crash
+// on a table that is not made yet.
+TEST(BeforeStartUp, OperationsAnswerNothing) {
+    ASSERT_EQ(toolkit.windows, nullptr) << "this test must run before the toolkit starts";
+    EXPECT_EQ(open_window(0, 0, 0, 100, 100, "early", 0), 0);
+    EXPECT_EQ(window_handle(0), nullptr);
+    EXPECT_EQ(add_shortcut(0, VK_RETURN, 1), nullptr);
+    close_window(0);
+    EXPECT_EQ(create_label(1, 0, 0, 50, 20, "early"), 0);
+    EXPECT_EQ(gadget_handle(1), nullptr);
+    EXPECT_EQ(set_gadget_text(1, "x"), 0);
+    EXPECT_EQ(set_gadget_font(-1, DEFAULT_GADGET_FONT), 0);
+    EXPECT_EQ(set_gadget_tooltip(1, "tip"), 0);
+    EXPECT_EQ(use_gadget_list(nullptr), nullptr);
+    EXPECT_EQ(load_font(1, "Arial", 10), 0);
+    EXPECT_EQ(free_font(1), 0);
+    queue_event(1, 0);
+    EXPECT_EQ(objects_slot(nullptr, 1), nullptr);
+    objects_release(nullptr, 1);
+}
+
 // What the toolkit's start-up asks of the common controls; noted from before
 // the first test, since the start-up runs once per program.
 std::vector<INITCOMMONCONTROLSEX> controls_asked;
@@ -303,8 +325,12 @@ TEST_F(ObjectTableTest, UnusableNumbersGiveNoneAndLeaveTheTableUntouched) {
         EXPECT_EQ(table->array, array_before);
         EXPECT_TRUE(freed_calls.empty());
         EXPECT_EQ(table->anonymous.head, nullptr);
+        objects_release(table, row.number);
+        EXPECT_NE(objects_find(table, 2), nullptr) << "releasing it released another record";
+        EXPECT_EQ(objects_number_of(table, &row), -1) << "a record the table does not hold has no number";
     }
     EXPECT_EQ(static_cast<TestRecord*>(objects_find(table, 2))->tag, 22u);
+    EXPECT_EQ(objects_number_of(table, objects_find(table, 2)), 2);
 }
 
 TEST_F(ObjectTableTest, RecordsSmallerThanAPointerAreJudgedByTheirOwnBytes) {

@@ -192,6 +192,9 @@ TEST_F(Windows, AWindowOpenedWhileAnotherIsCreatedMovesNothingUnderIt) {
 }
 
 TEST_F(Windows, NumbersThatNameNoWindowDoNothing) {
+    ASSERT_NE(open_window(0, 0, 0, 100, 50, nullptr, WINDOW_HIDDEN), 0);
+    char title[8] = "x";
+    EXPECT_EQ(GetWindowTextA(window_handle(0), title, sizeof title), 0) << "a missing title is an empty one";
     HWND window = open(0, WINDOW_HIDDEN);
     for (int number : {1, 15, 1000, -1, -2, ANONYMOUS_IDENTITY_FIRST - 50}) {
         SCOPED_TRACE(number);

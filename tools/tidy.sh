@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Static analysis: the checked-in .clang-tidy over every product source
+# (game/, toolkit/, runtime/ and the headers they include), compiled as the
+# i686 build compiles it: Windows target, MinGW headers and the build's own
+# flags from its compile_commands.json. Prints each finding and fails when
+# there is any.
+#   tools/tidy.sh [BUILD_DIR]   (default build/i686, configured when missing)
+set -uo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+tidy=$(command -v clang-tidy-14 || command -v clang-tidy) || {
+  echo "tidy: clang-tidy is missing (tools/setup.sh installs it)" >&2
+  exit 1
+}
+build=${1:-build/i686}
+if [ ! -f "$build/compile_commands.json" ]; then
+  cmake --preset i686 -B "$build" >/dev/null || exit 1
+fi
+
+# Clang knows the MinGW target and finds its C headers by itself, but not the
+# C++ library headers of Debian's posix-thread compiler: take their folders
+# from the compiler that builds the program.
+compiler=i686-w64-mingw32-g++-posix
+extra=(--extra-arg-before=--target=i686-w64-mingw32 --extra-arg=-nostdinc++)
+while read -r dir; do
+  case $dir in
+    */include/c++*) extra+=("--extra-arg=-isystem$(realpath "$dir")") ;;
+  esac
+done < <(echo | "$compiler" -xc++ -E -v - 2>&1 | sed -n '/#include <...> search starts here:/,/End of search list./p' | sed 's/^ *//')
+
+mapfile -t sources < <(find game toolkit runtime -name '*.cpp' | LC_ALL=C sort)
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+printf '%s\n' "${sources[@]}" |
+  xargs -P 2 -I{} "$tidy" -p "$build" --quiet "${extra[@]}" {} >"$log" 2>/dev/null
+status=$?
+# A header's finding shows once per source that includes it: count it once.
+findings=$(grep -E '^[^ ].*:[0-9]+:[0-9]+: (warning|error):' "$log" | LC_ALL=C sort -u)
+count=$(printf '%s' "$findings" | grep -c . || true)
+if [ "$count" -ne 0 ] || [ "$status" -ne 0 ]; then
+  cat "$log"
+  echo "tidy: $count findings in ${#sources[@]} sources" >&2
+  exit 1
+fi
+echo "tidy: ${#sources[@]} sources, no findings"
