@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr const char* WINDOW_ID_PROPERTY = "QZ_WindowID";
-constexpr const char* GADGET_ID_PROPERTY = "QZ_ID";
 constexpr const char* MDI_GADGET_PROPERTY = "QZ_MDI_Gadget";
 
 // The queue's room for one event when memory for its node cannot be had.
@@ -23,10 +21,6 @@ constexpr DWORD WAKE_MASK = 0x1FF;
 
 // The attached record may name a further block in its sixth word.
 constexpr size_t ATTACHED_BLOCK_WORD = 5;
-
-int window_number_property(HWND window) {
-    return static_cast<int>(reinterpret_cast<intptr_t>(GetPropA(window, WINDOW_ID_PROPERTY)));
-}
 
 // Takes a record out of the handed list; false when it is not in it.
 bool unhand(EventRecord* events, const void* record) {
@@ -196,10 +190,8 @@ HACCEL shortcut_table_for(HWND window) {
             if ((options & ECO_READONLY) == 0) return nullptr;
         }
     }
-    if (!window) return nullptr;
-    const int property = window_number_property(window);
-    if (property == 0) return nullptr;
-    const WindowRecord* record = find_window_record(property - 1);
+    int number = -1;
+    const WindowRecord* record = window ? numbered_window(window, &number) : nullptr;
     return record ? record->shortcut_table : nullptr;
 }
 
@@ -272,10 +264,11 @@ void flush_messages() {
 
 LRESULT forward_to_gadget(HWND control, HWND parent, UINT message, WPARAM wparam, LPARAM lparam) {
     if (!control || !toolkit.gadgets) return NOT_HANDLED;
-    const int number = static_cast<int>(reinterpret_cast<intptr_t>(GetPropA(control, GADGET_ID_PROPERTY)));
-    if (number != static_cast<int>(GetWindowLongA(control, GWL_ID))) return NOT_HANDLED;
+    // A registered gadget carries its number as its control ID (and as its
+    // "QZ_ID" property, set and removed with its record); a foreign control
+    // whose ID happens to match a gadget's is not that gadget.
+    const int number = static_cast<int>(GetWindowLongA(control, GWL_ID));
     auto* record = static_cast<GadgetRecord*>(objects_find(toolkit.gadgets, number));
-    // A foreign control whose ID happens to match a gadget's is not that gadget.
     if (!record || record->handle != control) return NOT_HANDLED;
     if (!record->kind || !record->kind->on_message) return NOT_HANDLED;
     return record->kind->on_message(record, parent, message, wparam, lparam);
@@ -288,16 +281,9 @@ LRESULT translate_window_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
     if (sized != NOT_HANDLED) return sized;
 
     int number = -1;
-    HWND found = nullptr;
-    for (HWND window = hwnd; window; window = GetParent(window)) {
-        const int property = window_number_property(window);
-        if (property != 0) {
-            number = property - 1;
-            found = window;
-            break;
-        }
-    }
-    WindowRecord* record = found ? find_window_record(number) : nullptr;
+    WindowRecord* record = nullptr;
+    for (HWND window = hwnd; window && !record; window = GetParent(window)) record = numbered_window(window, &number);
+    HWND found = record ? record->handle : nullptr;
 
     MessageHook hook = record && record->message_hook ? record->message_hook : events->global_hook;
     if (hook) {

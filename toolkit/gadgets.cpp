@@ -117,7 +117,8 @@ GadgetRecord* find_gadget(int number) {
 HWND owner_window(HWND control) {
     HWND window = control;
     while (window) {
-        if (GetPropA(window, "QZ_WindowID")) return window;
+        int number = -1;
+        if (numbered_window(window, &number)) return window;
         // A top-level window has no parent; GetParent would name its owner.
         if (!(GetWindowLongPtrA(window, GWL_STYLE) & WS_CHILD)) return window;
         HWND parent = GetParent(window);

@@ -130,6 +130,10 @@ struct WindowRecord {
     HBRUSH fill_brush;
     HWND mdi_client;
     EraseHook erase_hook;
+    // Set and cleared together with the window's number property: the
+    // toolkit's own copy of it, so that a message finds its window's number
+    // without asking the window server each time.
+    bool numbered;
 };
 
 struct QueuedEvent {
@@ -161,6 +165,9 @@ LRESULT translate_window_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
 LRESULT forward_to_gadget(HWND control, HWND parent, UINT message, WPARAM wparam, LPARAM lparam);
 HACCEL shortcut_table_for(HWND window);
 WindowRecord* find_window_record(int number);
+// The record and number of the toolkit window `window` while it carries its
+// number property; nullptr (and *number untouched) for any other window.
+WindowRecord* numbered_window(HWND window, int* number);
 // Frees the EventRecord's attached record (and the block its sixth word names),
 // and with `handed_too` every handed record whose message never arrived.
 void release_attached(bool handed_too = false);

@@ -217,10 +217,9 @@ LRESULT CALLBACK editor_proc(HWND control, UINT message, WPARAM wparam, LPARAM l
     if (message != WM_SETFONT) return result;
     // A font change resets the text colour: put the gadget's own back.
     const LONG_PTR id = GetWindowLongPtrA(control, GWLP_ID);
-    if (reinterpret_cast<LONG_PTR>(GetPropA(control, "QZ_ID")) == id) {
-        GadgetRecord* record = find_gadget(static_cast<int>(id));
-        if (record && record->handle == control) editor_set_colour(record, COLOUR_FRONT, record->editor.front_colour);
-    }
+    // A registered gadget: its record names this control under its control ID.
+    GadgetRecord* record = find_gadget(static_cast<int>(id));
+    if (record && record->handle == control) editor_set_colour(record, COLOUR_FRONT, record->editor.front_colour);
     return 0;
 }
 

@@ -134,6 +134,29 @@ void objects_release(ObjectTable* table, int number) {
     record_list_remove(&table->anonymous, record_of(node));
 }
 
+void* objects_search(ObjectTable* table, uintptr_t first_word, int* out_number) {
+    if (!table || first_word == 0) return nullptr;
+    const size_t width = table->record_size < sizeof first_word ? table->record_size : sizeof first_word;
+    const auto holds = [&](const void* record) {
+        uintptr_t word = 0;
+        std::memcpy(&word, record, width);
+        return word == first_word;
+    };
+    for (int index = 0; index < table->capacity; ++index) {
+        unsigned char* record = array_record(table, index);
+        if (!holds(record)) continue;
+        *out_number = index;
+        return record;
+    }
+    for (RecordNode* node = table->anonymous.head; node; node = node->older) {
+        void* record = record_of(node);
+        if (!holds(record)) continue;
+        *out_number = node->identity;
+        return record;
+    }
+    return nullptr;
+}
+
 void objects_rewind(ObjectTable* table) {
     if (!table) return;
     table->enumeration_index = 0;

@@ -64,6 +64,10 @@ void* objects_next(ObjectTable* table, int* out_number);
 // The number under which a record of the table is known (its identity when
 // anonymous); -1 when the record is not the table's.
 int objects_number_of(ObjectTable* table, const void* record);
+// The occupied record whose first word holds `first_word` (not 0), and its
+// number in *out_number; nullptr when there is none. Leaves the enumeration
+// of objects_rewind/objects_next where it was.
+void* objects_search(ObjectTable* table, uintptr_t first_word, int* out_number);
 
 // ---- Per-thread records (one thread: one process-wide record) ----------------
 void* make_thread_record(size_t size, void (*initialiser)(void* record));

@@ -116,6 +116,7 @@ intptr_t open_window(int number, int x, int y, int width, int height, const char
         close_window(number);
         return 0;
     }
+    record->numbered = true;
 
     if (show) {
         int command = SW_SHOWNORMAL;
@@ -142,6 +143,15 @@ intptr_t open_window(int number, int x, int y, int width, int height, const char
     return anonymous ? number : reinterpret_cast<intptr_t>(handle);
 }
 
+WindowRecord* numbered_window(HWND window, int* number) {
+    int found = -1;
+    auto* record =
+        static_cast<WindowRecord*>(objects_search(toolkit.windows, reinterpret_cast<uintptr_t>(window), &found));
+    if (!record || !record->numbered) return nullptr;
+    *number = found;
+    return record;
+}
+
 HWND window_handle(int number) {
     const WindowRecord* record = find_window_record(number);
     return record ? record->handle : nullptr;
@@ -156,6 +166,7 @@ void close_window(int number) {
     if (owner && !record->mdi_client) SetActiveWindow(owner);
 
     // Without the property, messages sent during destruction name no window.
+    record->numbered = false;
     RemovePropA(handle, WINDOW_ID_PROPERTY);
     if (RemovePropA(handle, DROP_ACCEPT_PROPERTY)) RevokeDragDrop(handle);
 

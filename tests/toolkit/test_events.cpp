@@ -72,7 +72,9 @@ protected:
 TEST_F(Events, WindowEventsQueueInOrderAndAnUnreadRepeatCoalesces) {
     HWND windows[] = {window, reinterpret_cast<HWND>(open_window(1, 0, 0, 100, 100, "", WINDOW_HIDDEN)),
                       reinterpret_cast<HWND>(open_window(2, 0, 0, 100, 100, "", WINDOW_HIDDEN))};
-    RemovePropA(windows[2], "QZ_WindowID");  // as while the window is being destroyed
+    // As while the window is being destroyed: its number is taken off.
+    find_window_record(2)->numbered = false;
+    RemovePropA(windows[2], "QZ_WindowID");
     drain_events();
     HDC screen = GetDC(nullptr);
     const WPARAM dc = reinterpret_cast<WPARAM>(screen);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <richedit.h>
 
+#include <algorithm>
 #include <climits>
 #include <vector>
 
@@ -314,14 +315,25 @@ TEST_F(Windows, KeysBecomeMenuEventsOfTheActiveWindow) {
 
 // The owner is activated even while hidden, where the platform would not
 // choose it by itself.
+// Messages a window's own hook saw.
+std::vector<UINT> own_hook_saw;
+LRESULT own_hook(HWND, UINT message, WPARAM, LPARAM) {
+    own_hook_saw.push_back(message);
+    return HOOK_CONTINUE;
+}
+
 TEST_F(Windows, ClosingAnOwnedWindowActivatesItsOwnerAndRaisesNothingForItself) {
     HWND owner = open(0, WINDOW_HIDDEN);
     HWND owned = open(1, WS_POPUP | WS_CAPTION, 40, 40, 200, 100, owner);
     ASSERT_EQ(GetActiveWindow(), owned);
     drain_events();
+    // The messages of its destruction find no window number, so not its hook either.
+    find_window_record(1)->message_hook = own_hook;
+    own_hook_saw.clear();
     close_window(1);
     EXPECT_FALSE(IsWindow(owned));
     EXPECT_EQ(GetActiveWindow(), owner);
+    EXPECT_EQ(std::count(own_hook_saw.begin(), own_hook_saw.end(), WM_DESTROY), 0);
     for (int i = 0, code = wait_event(0); i < 1000 && code != EVENT_NONE; ++i, code = wait_event(0))
         EXPECT_NE(event_window(), 1) << "event " << code << " named the closed window";
 }
