@@ -268,6 +268,7 @@ TEST_F(Sizing, EdgesStopAtTheTrackingLimits) {
         {"right edge past the left", WMSZ_RIGHT, -80, 10, 0, 0, MIN_WIDTH, h},
         {"right edge far out", WMSZ_RIGHT, 900, 10, 0, 0, MAX_WIDTH, h},
         {"top edge past the bottom", WMSZ_TOP, 10, h + 40, 0, h - MIN_HEIGHT, w, h},
+        {"top edge far out", WMSZ_TOP, 10, -900, 0, h - MAX_HEIGHT, w, h},
         {"bottom edge far out", WMSZ_BOTTOM, 10, 900, 0, 0, w, MAX_HEIGHT},
         {"bottom edge past the top", WMSZ_BOTTOM, 10, -50, 0, 0, w, MIN_HEIGHT},
         {"top-left corner inside the limits", WMSZ_TOPLEFT, 30, 20, 28, 18, w, h},
