@@ -331,6 +331,40 @@ LRESULT recording_on_message(GadgetRecord*, HWND, UINT message, WPARAM, LPARAM) 
     return gadget_answer;
 }
 
+// A window whose "QZ_MDI_Gadget" names an MDI client inside it is that
+// client's frame: menu commands reach the frame's own handling, a size change
+// stays the toolkit's.
+TEST_F(Events, AWindowNamingItsMdiClientActsAsItsFrame) {
+    constexpr UINT FIRST_CHILD = 5000;
+    CLIENTCREATESTRUCT frame{nullptr, FIRST_CHILD};
+    HWND client = CreateWindowExA(0, "MDICLIENT", nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 50, 40,
+                                  window, nullptr, module_handle(), &frame);
+    ASSERT_NE(client, nullptr);
+    WNDCLASSA child_class{};
+    child_class.lpfnWndProc = DefMDIChildProcA;
+    child_class.hInstance = module_handle();
+    child_class.lpszClassName = "EventsMdiChild";
+    RegisterClassA(&child_class);
+    MDICREATESTRUCTA create{"EventsMdiChild", "first", module_handle(), 0, 0, 30, 30, 0, 0};
+    HWND first = reinterpret_cast<HWND>(SendMessageA(client, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&create)));
+    create.szTitle = "second";
+    HWND second = reinterpret_cast<HWND>(SendMessageA(client, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&create)));
+    ASSERT_NE(first, nullptr);
+    ASSERT_EQ(reinterpret_cast<HWND>(SendMessageA(client, WM_MDIGETACTIVE, 0, 0)), second);
+    SetPropA(window, "QZ_MDI_Gadget", client);
+
+    SendMessageA(window, WM_COMMAND, FIRST_CHILD, 0);  // the window menu's entry for the first child
+    EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(client, WM_MDIGETACTIVE, 0, 0)), first);
+    SendMessageA(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(300, 200));
+    RECT r;
+    GetWindowRect(client, &r);
+    EXPECT_EQ(r.right - r.left, 50) << "the frame's handling resized its client";
+
+    RemovePropA(window, "QZ_MDI_Gadget");
+    DestroyWindow(client);
+    UnregisterClassA("EventsMdiChild", module_handle());
+}
+
 TEST_F(Events, ControlMessagesAreForwardedOnlyToTheirOwnGadget) {
     static GadgetKind kind{};
     kind.on_message = recording_on_message;
