@@ -43,6 +43,7 @@ TEST_F(Editor, AddingItems) {
         std::vector<std::pair<int, const char*>> adds;  // position, text
         Lines lines;
     } rows[] = {
+        {"one character, nothing added", "a", {}, {"a"}},
         {"insert on top of a line", "a", {{0, "x"}}, {"x", "a"}},
         {"insert into an empty editor", "", {{0, "x"}}, {"x", ""}},
         {"newest on top", "", {{0, "one"}, {0, "two"}}, {"two", "one", ""}},

@@ -225,6 +225,43 @@ size_t busy_blocks() {
     return count;
 }
 
+TEST_F(Events, ReadEventsGiveTheirMemoryBack) {
+    open_window(1, 0, 0, 100, 100, "", WINDOW_HIDDEN);
+    drain_events();
+    const size_t baseline = busy_blocks();
+    for (int i = 0; i < 20; ++i) SendMessageA(window_handle(i % 2), WM_MOVE, 0, 0);
+    EXPECT_EQ(collect().size(), 20u);
+    EXPECT_EQ(busy_blocks(), baseline);
+}
+
+// Children of an ordinary window hear of a colour change; those of an MDI
+// child window get it from their MDI client instead.
+UINT colour_changes_heard = 0;
+LRESULT CALLBACK hearing_child(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_SYSCOLORCHANGE) ++colour_changes_heard;
+    return DefWindowProcA(hwnd, message, wparam, lparam);
+}
+
+TEST_F(Events, AColourChangeReachesTheChildren) {
+    WNDCLASSA child_class{};
+    child_class.lpfnWndProc = hearing_child;
+    child_class.hInstance = module_handle();
+    child_class.lpszClassName = "EventsHearingChild";
+    RegisterClassA(&child_class);
+    HWND child =
+        CreateWindowExA(0, "EventsHearingChild", "", WS_CHILD, 0, 0, 10, 10, window, nullptr, module_handle(), nullptr);
+    ASSERT_NE(child, nullptr);
+    colour_changes_heard = 0;
+    SendMessageA(window, WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_EQ(colour_changes_heard, 1u);
+    find_window_record(0)->mdi_client = child;  // any window stands in for the client here
+    SendMessageA(window, WM_SYSCOLORCHANGE, 0, 0);
+    find_window_record(0)->mdi_client = nullptr;
+    EXPECT_EQ(colour_changes_heard, 1u);
+    DestroyWindow(child);
+    UnregisterClassA("EventsHearingChild", module_handle());
+}
+
 LPARAM attached_record(size_t words, bool with_block) {
     auto** record = static_cast<void**>(general_alloc(words * sizeof(void*)));
     if (with_block) record[5] = general_alloc(64);

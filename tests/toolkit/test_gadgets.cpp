@@ -182,7 +182,8 @@ TEST_F(Gadgets, LabelAndInputColourRules) {
         bool input, enabled;
         int32_t front, back;
         UINT message;
-        int answer;  // a system colour, OWN_BRUSH or DECLINED
+        int answer;          // a system colour, OWN_BRUSH or DECLINED
+        bool fresh = false;  // colours never set: the gadget's own defaults
     } rows[] = {
         {"label front only", false, true, red, -1, WM_CTLCOLORSTATIC, COLOR_BTNFACE},
         {"input front only", true, true, red, -1, WM_CTLCOLOREDIT, COLOR_BTNHIGHLIGHT},
@@ -190,6 +191,8 @@ TEST_F(Gadgets, LabelAndInputColourRules) {
         {"label both", false, true, red, blue, WM_CTLCOLORSTATIC, OWN_BRUSH},
         {"input back only", true, true, -1, blue, WM_CTLCOLOREDIT, OWN_BRUSH},
         {"label default colours", false, true, -1, -1, WM_CTLCOLORSTATIC, DECLINED},
+        {"label as made", false, true, -1, -1, WM_CTLCOLORSTATIC, DECLINED, true},
+        {"input as made", true, true, -1, -1, WM_CTLCOLOREDIT, DECLINED, true},
         {"label asked as an edit", false, true, red, blue, WM_CTLCOLOREDIT, DECLINED},
         {"disabled input", true, false, red, blue, WM_CTLCOLORSTATIC, DECLINED},
     };
@@ -200,8 +203,11 @@ TEST_F(Gadgets, LabelAndInputColourRules) {
         ASSERT_NE(row.input ? create_input(30, 10, 10, 100, 24, "x", 0) : create_label(30, 10, 10, 100, 24, "x"), 0);
         HWND control = gadget_handle(30);
         EnableWindow(control, row.enabled);
-        set_gadget_colour(30, COLOUR_FRONT, row.front);
-        set_gadget_colour(30, COLOUR_BACK, row.back);
+        if (!row.fresh) {
+            set_gadget_colour(30, COLOUR_FRONT, row.front);
+            set_gadget_colour(30, COLOUR_BACK, row.back);
+        }
+        EXPECT_EQ(get_gadget_colour(30, COLOUR_FRONT), row.front);
         EXPECT_EQ(get_gadget_colour(30, COLOUR_BACK), row.back);
         SetTextColor(dc, untouched);
         SetBkColor(dc, untouched);
@@ -272,6 +278,7 @@ TEST_F(Gadgets, FrameTypesMakeTheirControls) {
         {0, "Button", 0, 0x50020007, true},
         {1, "Static", WS_EX_CLIENTEDGE, 0x54020001, false},
         {2, "Static", WS_EX_STATICEDGE, 0x54020001, false},
+        {3, "Static", 0, 0x54820001, false},
         {9, "Static", 0, 0x54820001, false},
     };
     for (const auto& row : rows) {
