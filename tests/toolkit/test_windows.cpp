@@ -315,6 +315,25 @@ TEST_F(Windows, KeysBecomeMenuEventsOfTheActiveWindow) {
 
 // The owner is activated even while hidden, where the platform would not
 // choose it by itself.
+TEST_F(Windows, AFillBrushPaintsTheBackgroundAndIsDeletedWithTheWindow) {
+    HWND window = open(4, WINDOW_HIDDEN);
+    const COLORREF green = RGB(10, 200, 30);
+    HBRUSH brush = CreateSolidBrush(green);
+    find_window_record(4)->fill_brush = brush;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 300, 200);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    EXPECT_EQ(SendMessageA(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0), 1);
+    EXPECT_EQ(GetPixel(dc, 5, 5), green);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    close_window(4);
+    EXPECT_EQ(GetObjectType(brush), 0u) << "the brush outlived its window";
+}
+
 // Messages a window's own hook saw.
 std::vector<UINT> own_hook_saw;
 LRESULT own_hook(HWND, UINT message, WPARAM, LPARAM) {
