@@ -54,11 +54,14 @@ void random_seed(uint32_t seed) {
 
 int32_t random_upto(int32_t max) {
     seed_if_needed();
-    const uint64_t r = random_step();
+    return random_scale(random_step(), max);
+}
+
+int32_t random_scale(uint64_t draw, int32_t max) {
     if (max < 0) return RANDOM_RANGE_ERROR;
-    const uint64_t n = static_cast<uint64_t>(max) + 1u;  // max is not negative here
-    // Top 32 bits of the 96-bit product r * n, from two 32x32-bit products.
-    const uint64_t low = (r & 0xFFFFFFFFu) * n;
-    const uint64_t high = (r >> 32) * n;
+    const uint64_t n = static_cast<uint64_t>(max) + 1u;
+    // The product's top bits from two 32x32-bit products.
+    const uint64_t low = (draw & 0xFFFFFFFFu) * n;
+    const uint64_t high = (draw >> 32) * n;
     return static_cast<int32_t>((high + (low >> 32)) >> 32);
 }

@@ -19,6 +19,11 @@ inline constexpr int32_t RANDOM_RANGE_ERROR = INT32_MIN;
 // advances the generator by one step, the error case included.
 int32_t random_upto(int32_t max);
 
+// Where one raw step lands in 0..max: the top 32 bits of the 96-bit product
+// draw * (max + 1), so every value gets an even share; RANDOM_RANGE_ERROR when
+// max < 0.
+int32_t random_scale(uint64_t draw, int32_t max);
+
 // Seeds the whole state from seed alone; the sequence that follows depends only on it.
 void random_seed(uint32_t seed);
 

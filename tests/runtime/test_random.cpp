@@ -53,6 +53,26 @@ TEST(RandomGenerator, EdgeMaximaStillAdvanceTheState) {
     EXPECT_EQ(random_upto(9999), 3786);  // three steps were taken by the three refusals
 }
 
+TEST(RandomGenerator, DrawsScaleByTheWholeProduct) {
+    const struct {
+        uint64_t draw;
+        int32_t max, value;
+    } rows[] = {
+        {0, 9999, 0},
+        {~0ull, 9999, 9999},
+        {~0ull, INT32_MAX, INT32_MAX},
+        // The first draws of a new value: 3 * draw and 10000 * draw just reach
+        // a multiple of 2^64, which only the low word's lowest bit decides.
+        {0xAAAAAAAAAAAAAAAAull, 2, 1},
+        {0xAAAAAAAAAAAAAAABull, 2, 2},
+        {0x000D1B71758E2196ull, 9999, 1},
+        {0x000D1B71758E2197ull, 9999, 2},
+        {0x0C30C30C30C30C31ull, 20, 1},
+        {~0ull, -1, RANDOM_RANGE_ERROR},
+    };
+    for (const auto& row : rows) EXPECT_EQ(random_scale(row.draw, row.max), row.value) << std::hex << row.draw;
+}
+
 TEST(RandomGenerator, ResultsStayInRange) {
     random_seed(7);
     for (int32_t max : {1, 2, 9, 20, 9999, 65535, 1 << 30}) {

@@ -23,6 +23,32 @@ Lines lines_of(int gadget) {
     return lines;
 }
 
+// Pixels of the control's top band, as painted, that are `colour` (or, with
+// `other`, that are not); the caret's columns at the left edge are left out.
+int pixels_in_band(HWND control, int height, COLORREF colour, bool other) {
+    RECT client{};
+    GetClientRect(control, &client);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), client.right, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC memory = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    HDC dc = GetDC(control);
+    BitBlt(memory, 0, 0, client.right, height, dc, 0, 0, SRCCOPY);
+    ReleaseDC(control, dc);
+    GdiFlush();
+    const uint32_t wanted = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+    int count = 0;
+    const auto* pixel = static_cast<const uint32_t*>(bits);
+    for (int y = 0; y < height; ++y)
+        for (int x = 4; x < client.right; ++x) count += ((pixel[y * client.right + x] & 0xFFFFFF) == wanted) != other;
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    DeleteObject(bitmap);
+    return count;
+}
+
 class Editor : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -100,6 +126,39 @@ TEST_F(Editor, ReplacingAndRemovingLines) {
         set_gadget_item_text(DISPLAY, line, "lost");
         EXPECT_EQ(get_gadget_text(DISPLAY), "TWO\r\nthree") << "the selected text is left alone";
         EXPECT_EQ(get_gadget_item_text(DISPLAY, line), "");
+    }
+}
+
+// What the player sees: each edit repaints the display with its new first
+// line, and a selection made afterwards in the focused display is highlighted
+// (editing hides the selection only while it works).
+TEST_F(Editor, EditsRepaintAndLeaveTheSelectionShown) {
+    const struct {
+        const char* name;
+        const char* initial;  // its first line is empty
+        void (*edit)();       // makes the first line "WWWW"
+    } rows[] = {
+        {"a line added on top", "", [] { add_gadget_item(DISPLAY, 0, "WWWW"); }},
+        {"a line appended", "", [] { add_gadget_item(DISPLAY, -1, "WWWW"); }},
+        {"a line replaced", "\r\nx", [] { set_gadget_item_text(DISPLAY, 0, "WWWW"); }},
+        {"a line removed", "\r\nWWWW", [] { remove_gadget_item(DISPLAY, 0); }},
+    };
+    SetForegroundWindow(window_handle(EDITOR_WINDOW));
+    SetFocus(editor);
+    ASSERT_EQ(GetFocus(), editor);
+    const int band = HIWORD(SendMessageA(editor, EM_POSFROMCHAR, 0, 0)) + 12;
+    const COLORREF paper = GetSysColor(COLOR_WINDOW);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        set_gadget_text(DISPLAY, row.initial);
+        UpdateWindow(editor);
+        ASSERT_EQ(pixels_in_band(editor, band, paper, true), 0) << "the first line starts blank";
+        row.edit();
+        UpdateWindow(editor);
+        EXPECT_GT(pixels_in_band(editor, band, paper, true), 0) << "the new first line is painted";
+        SendMessageA(editor, EM_SETSEL, 0, 4);
+        UpdateWindow(editor);
+        EXPECT_GT(pixels_in_band(editor, band, GetSysColor(COLOR_HIGHLIGHT), false), 0) << "the selection is shown";
     }
 }
 
