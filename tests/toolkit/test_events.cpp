@@ -414,6 +414,12 @@ TEST_F(Events, ControlMessagesAreForwardedOnlyToTheirOwnGadget) {
     SetPropA(control, "QZ_ID", nullptr);
 
     NMHDR header{control, 0, 0}, foreign_header{foreign, 0, 0};
+    // A good header on a guard page: reading it would take the guard away (or fault).
+    auto* guarded = static_cast<NMHDR*>(VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    ASSERT_NE(guarded, nullptr);
+    *guarded = header;
+    DWORD was = 0;
+    VirtualProtect(guarded, 4096, PAGE_READWRITE | PAGE_GUARD, &was);
     HDC dc = GetDC(window);
     const auto from = [](HWND sender) { return reinterpret_cast<LPARAM>(sender); };
     const WPARAM context = reinterpret_cast<WPARAM>(dc);
@@ -440,6 +446,7 @@ TEST_F(Events, ControlMessagesAreForwardedOnlyToTheirOwnGadget) {
         {"foreign notification", WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&foreign_header), 66, 0, false},
         {"notification naming no memory", WM_NOTIFY, 0, 0x10, 66, 0, false},
         {"notification at the end of the address space", WM_NOTIFY, 0, -16, 66, 0, false},
+        {"notification on a guard page", WM_NOTIFY, 0, reinterpret_cast<LPARAM>(guarded), 66, 0, false},
         {"notification naming a control handle", WM_NOTIFY, 0, from(control), 66, 0, false},
         {"command from a window that is not a child", WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), from(GetDesktopWindow()),
          88, 0, false},
@@ -458,6 +465,10 @@ TEST_F(Events, ControlMessagesAreForwardedOnlyToTheirOwnGadget) {
         EXPECT_EQ(gadget_saw.size(), row.forwarded ? 1u : 0u);
         EXPECT_EQ(event_record()->pending, 0);
     }
+    MEMORY_BASIC_INFORMATION region{};
+    VirtualQuery(guarded, &region, sizeof region);
+    EXPECT_NE(region.Protect & PAGE_GUARD, 0u) << "the guarded header was read";
+    VirtualFree(guarded, 0, MEM_RELEASE);
     // A command the gadget declines becomes an event.
     gadget_answer = NOT_HANDLED;
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), from(control));

@@ -12,6 +12,8 @@
 #include "toolkit_fixture.h"
 
 IMPORT_SLOT(init_controls_slot, InitCommonControlsEx, 4);
+IMPORT_SLOT(heap_create_slot, HeapCreate, 12);
+IMPORT_SLOT(heap_destroy_slot, HeapDestroy, 4);
 
 namespace {
 
@@ -436,6 +438,39 @@ TEST(ToolkitStartUp, MakesTheSharedTablesAndTheGadgetContext) {
     ASSERT_EQ(controls_asked.size(), 1u);
     EXPECT_EQ(controls_asked[0].dwSize, 8u);
     EXPECT_EQ(controls_asked[0].dwICC, 0xB08u);
+}
+
+// The toolkit's own heap, or the process heap standing in when none can be
+// made: shutting down destroys the first and never the second.
+std::vector<HANDLE> heaps_destroyed;
+decltype(&HeapDestroy) real_heap_destroy = nullptr;
+BOOL WINAPI noting_heap_destroy(HANDLE heap) {
+    heaps_destroyed.push_back(heap);
+    return heap == GetProcessHeap() ? FALSE : real_heap_destroy(heap);
+}
+HANDLE WINAPI failing_heap_create(DWORD, SIZE_T, SIZE_T) { return nullptr; }
+
+TEST(ToolkitStartUp, ShutDownDestroysOnlyAHeapOfItsOwn) {
+    start_toolkit();
+    const auto started = toolkit;  // the running toolkit comes back afterwards
+    real_heap_destroy = replace_import(heap_destroy_slot, noting_heap_destroy);
+    for (const bool heap_made : {true, false}) {
+        SCOPED_TRACE(heap_made);
+        const auto real_create = heap_made ? nullptr : replace_import(heap_create_slot, failing_heap_create);
+        heaps_destroyed.clear();
+        EXPECT_EQ(create_general_heap(), heap_made);
+        const HANDLE heap = general_heap();
+        EXPECT_EQ(heap == GetProcessHeap(), !heap_made);
+        void* block = general_alloc(16);
+        EXPECT_NE(block, nullptr) << "the heap serves either way";
+        general_free(block);
+        destroy_general_heap();
+        EXPECT_EQ(heaps_destroyed, heap_made ? std::vector<HANDLE>{heap} : std::vector<HANDLE>{});
+        EXPECT_EQ(general_heap(), nullptr);
+        if (real_create) replace_import(heap_create_slot, real_create);
+    }
+    replace_import(heap_destroy_slot, real_heap_destroy);
+    toolkit = started;
 }
 
 TEST(ToolkitStartUp, UseGadgetListStoresTheParentAndReturnsItUnchanged) {

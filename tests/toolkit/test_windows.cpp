@@ -313,18 +313,19 @@ TEST_F(Windows, KeysBecomeMenuEventsOfTheActiveWindow) {
     }
 }
 
-// The owner is activated even while hidden, where the platform would not
-// choose it by itself.
+// A window's background is the face of a dialog, or its fill brush when it has one.
 TEST_F(Windows, AFillBrushPaintsTheBackgroundAndIsDeletedWithTheWindow) {
     HWND window = open(4, WINDOW_HIDDEN);
     const COLORREF green = RGB(10, 200, 30);
     HBRUSH brush = CreateSolidBrush(green);
-    find_window_record(4)->fill_brush = brush;
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, 300, 200);
     ReleaseDC(nullptr, screen);
     HGDIOBJ old = SelectObject(dc, bitmap);
+    SendMessageA(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    EXPECT_EQ(GetPixel(dc, 5, 5), GetSysColor(COLOR_BTNFACE)) << "without a brush: the face of a dialog";
+    find_window_record(4)->fill_brush = brush;
     EXPECT_EQ(SendMessageA(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0), 1);
     EXPECT_EQ(GetPixel(dc, 5, 5), green);
     SelectObject(dc, old);
@@ -341,6 +342,8 @@ LRESULT own_hook(HWND, UINT message, WPARAM, LPARAM) {
     return HOOK_CONTINUE;
 }
 
+// The owner is activated even while hidden, where the platform would not
+// choose it by itself.
 TEST_F(Windows, ClosingAnOwnedWindowActivatesItsOwnerAndRaisesNothingForItself) {
     HWND owner = open(0, WINDOW_HIDDEN);
     HWND owned = open(1, WS_POPUP | WS_CAPTION, 40, 40, 200, 100, owner);
