@@ -171,6 +171,20 @@ TEST_F(Gadgets, AGadgetMadeDuringAnotherOnesSetUpMovesNothingUnderIt) {
         free_gadget(editor);
         free_gadget(far_gadget);
     }
+    // A gadget made under the same number during the set-up keeps it: the one
+    // being made is given up, its control destroyed.
+    far_gadget = 3;
+    event_record()->global_hook = make_far_gadget;
+    PostMessageA(window, MAKE_FAR_GADGET, 0, 0);
+    EXPECT_EQ(create_editor(3, 10, 10, 200, 100, 0), 0);
+    event_record()->global_hook = nullptr;
+    HWND kept = gadget_handle(3);
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(get_gadget_text(3), "far");
+    int children = 0;
+    for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) ++children;
+    EXPECT_EQ(children, 1) << "the editor given up was left behind";
+    free_gadget(3);
 }
 
 // A label's or input's answer to its colour message, asked through its window.
