@@ -20,8 +20,8 @@ inline constexpr int32_t RANDOM_RANGE_ERROR = INT32_MIN;
 int32_t random_upto(int32_t max);
 
 // Where one raw step lands in 0..max: the top 32 bits of the 96-bit product
-// draw * (max + 1), so every value gets an even share; RANDOM_RANGE_ERROR when
-// max < 0.
+// draw * (max + 1), so the shares of any two values differ by at most one draw
+// in 2^64; RANDOM_RANGE_ERROR when max < 0.
 int32_t random_scale(uint64_t draw, int32_t max);
 
 // Seeds the whole state from seed alone; the sequence that follows depends only on it.
