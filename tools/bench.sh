@@ -6,7 +6,8 @@
 # (tests/bench/twin.cpp), and a bare Win32 window (tests/bench/bare_window.cpp).
 # Game and twin take turns; figures are medians. Prints one table and writes
 # every figure to build/bench/figures.json.
-# Run-time figures are taken on one architecture (i686 unless --arch says so);
+# Run-time figures are taken on one architecture (i686 unless --arch says so, or where the
+# machine runs no 32-bit programs);
 # sizes on both. The full run takes about 15 minutes, --quick about 3.
 #   tools/bench.sh [--quick] [--arch i686|x86_64]
 #     --quick   short soaks and storm, fewer start-ups and rounds, to try the command out
@@ -16,7 +17,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 
 quick=""
-arch=i686
+arch=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --quick) quick=1 ;;
@@ -28,6 +29,18 @@ done
 
 startup_runs=15; idle_seconds=5; idle_rounds=3; handling_rounds=3; soak="10000 1000"; storm="100000 4242"
 [ -n "$quick" ] && { startup_runs=5; idle_seconds=2; idle_rounds=1; handling_rounds=2; soak="500 50"; storm="3000 4242"; }
+# A display and a Wine prefix of the benchmark's own: no window manager, nothing
+# else drawing, and the pointer free for the clicks.
+unset DISPLAY
+export TAVEK_WINEPREFIX=${TAVEK_WINEPREFIX:-$root/build/wp-bench}
+source tools/wine-env.sh
+if [ -z "$arch" ]; then
+  arch=i686
+  tavek_wine32_runs || { arch=x86_64; echo "bench: this machine runs no 32-bit programs; run-time figures on x86_64" >&2; }
+elif [ "$arch" = i686 ] && ! tavek_wine32_runs; then
+  echo "bench: this machine runs no 32-bit programs: no i686 run-time figures here" >&2
+  exit 1
+fi
 began=$(date +%s)
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 
@@ -39,11 +52,6 @@ for a in i686 x86_64; do
     cmake --build "$dir" -j 1 --target tavek-pin bench_bare_window bench_twin bench_launcher bench_game; exit 1; }
 done
 
-# A display and a Wine prefix of the benchmark's own: no window manager, nothing
-# else drawing, and the pointer free for the clicks.
-unset DISPLAY
-export TAVEK_WINEPREFIX=${TAVEK_WINEPREFIX:-$root/build/wp-bench}
-source tools/wine-env.sh
 wine_env_up
 trap wine_env_down EXIT
 

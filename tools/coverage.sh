@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Coverage of the product by the whole test suite: builds the i686 coverage
-# variant (gcov counters in runtime/, toolkit/ and game/, unoptimised) into
-# build/coverage-i686, runs every test under Wine, then prints line and branch
+# variant (gcov counters in runtime/, toolkit/ and game/, unoptimised; x86_64 on
+# a machine that runs no 32-bit programs) into build/coverage-ARCH, runs every test under Wine, then prints line and branch
 # coverage file by file and per folder, and writes the HTML report to
 # build/coverage/index.html.
 #   tools/coverage.sh [ctest arguments...]   e.g. -R toolkit for one folder's tests
@@ -14,15 +14,20 @@ cd "$root"
 
 bash tools/setup.sh test gcovr || exit 1
 
-build=build/coverage-i686
+source tools/wine-env.sh
+# The i686 variant, or the x86_64 one where the kernel runs no 32-bit programs.
+arch=i686
+tavek_wine32_runs || { arch=x86_64; echo "coverage: this machine runs no 32-bit programs; measuring the x86_64 build"; }
+gcov=i686-w64-mingw32-gcov-posix
+[ "$arch" = i686 ] || gcov=x86_64-w64-mingw32-gcov-posix
+build=build/coverage-$arch
 report=build/coverage
-cmake --preset i686 -B "$build" -DTAVEK_COVERAGE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null || exit 1
+cmake --preset "$arch" -B "$build" -DTAVEK_COVERAGE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null || exit 1
 cmake --build "$build" -j 2 || exit 1
 
 # Counts from an earlier run would add up with this one.
 find "$build" -name '*.gcda' -delete
 
-source tools/wine-env.sh
 wine_env_up
 trap wine_env_down EXIT
 ctest --test-dir "$build" -j 1 --output-on-failure "$@"
@@ -33,7 +38,7 @@ trap - EXIT
 rm -rf "$report"
 mkdir -p "$report"
 gcovr --root "$root" --object-directory "$build" \
-  --gcov-executable i686-w64-mingw32-gcov-posix \
+  --gcov-executable "$gcov" \
   --filter "$root/(runtime|toolkit|game)/" \
   --exclude-unreachable-branches \
   --html-details "$report/index.html" --html-title "Tavek PIN coverage" \

@@ -9,14 +9,17 @@ set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 presets=("$@")
-[ ${#presets[@]} -eq 0 ] && presets=(i686 x86_64)
+source tools/wine-env.sh
+if [ ${#presets[@]} -eq 0 ]; then
+  presets=(i686 x86_64)
+  tavek_wine32_runs || { presets=(x86_64); echo "fault-sweep: this machine runs no 32-bit programs; x86_64 only"; }
+fi
 
 for preset in "${presets[@]}"; do
   cmake --preset "$preset" >/dev/null || exit 1
   cmake --build --preset "$preset" -j 2 --target fault_sweep >/dev/null || exit 1
 done
 
-source tools/wine-env.sh
 wine_env_up
 trap wine_env_down EXIT
 

@@ -7,7 +7,7 @@
 set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
-format=$(command -v clang-format-14 || command -v clang-format) || {
+format=$(command -v clang-format) || {
   echo "format: clang-format is missing (tools/setup.sh installs it)" >&2
   exit 1
 }

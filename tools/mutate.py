@@ -203,7 +203,7 @@ def ctest(build, log, *selection):
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--source", required=True, help="the copy of the sources to mutate")
-    parser.add_argument("--build", required=True, help="its i686 build folder, built and green")
+    parser.add_argument("--build", required=True, help="its Windows build folder, built and green")
     parser.add_argument("--sample", type=int, default=0, help="test only N mutants drawn at random")
     parser.add_argument("--seed", type=int, default=1, help="seed of the draw (default 1)")
     parser.add_argument("--only", default="", help="only mutants in files whose path contains this")

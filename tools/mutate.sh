@@ -2,7 +2,8 @@
 # Mutation testing: small faults put into the product sources one at a time
 # (condition negated, < and <= swapped, == and != swapped, && and || swapped,
 # a constant changed by one, a call statement dropped, a function left at
-# once); each is built for i686 and tested, the touched folder's tests first,
+# once); each is built for i686 (x86_64 where no 32-bit
+# program runs) and tested, the touched folder's tests first,
 # stopping at the first failure. Prints each mutant's fate, the kill rate and
 # every surviving mutant as file:line and change. Not part of the test suite.
 #   tools/mutate.sh [--sample N] [--seed S] [--only PATH_PART] [--at 'FILE:LINE: CHANGE'] [--folder-only] [--list]
@@ -31,13 +32,16 @@ if [[ " $* " == *" --list "* ]]; then
   exit
 fi
 
-(cd "$src" && cmake --preset i686 -B "$build" -DTAVEK_TEST_TIMEOUT=60 >/dev/null) || exit 1
-cmake --build "$build" -j 2 >/dev/null || { echo "mutate: the unchanged sources do not build" >&2; exit 1; }
-
 # A display and a Wine prefix of its own: other runs may go on beside it.
 unset DISPLAY
 export TAVEK_WINEPREFIX=$work/wineprefix
 source tools/wine-env.sh
+# The i686 build, or the x86_64 one where the kernel runs no 32-bit programs.
+arch=i686
+tavek_wine32_runs || { arch=x86_64; echo "mutate: this machine runs no 32-bit programs; testing the x86_64 build" >&2; }
+(cd "$src" && cmake --preset "$arch" -B "$build" -DTAVEK_TEST_TIMEOUT=60 >/dev/null) || exit 1
+cmake --build "$build" -j 2 >/dev/null || { echo "mutate: the unchanged sources do not build" >&2; exit 1; }
+
 wine_env_up
 trap wine_env_down EXIT
 

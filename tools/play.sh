@@ -6,11 +6,6 @@ set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 bash tools/setup.sh play || exit 1
-# A build of its own without the test tree: playing needs no GoogleTest or Python.
-cmake --preset i686 -B build/play -DTAVEK_TESTS=OFF >/dev/null || exit 1
-cmake --build build/play --target tavek-pin || exit 1
-exe=build/play/tavek-pin.exe
-
 headless=""
 if [ -z "${DISPLAY:-}" ]; then
   headless=1
@@ -20,6 +15,20 @@ else
   export TAVEK_WINEPREFIX=${TAVEK_WINEPREFIX:-$root/build/wineprefix-desktop}
 fi
 source tools/wine-env.sh
+
+# A build of its own without the test tree: playing needs no GoogleTest or Python.
+# The 32-bit program, or the 64-bit one where the kernel runs no 32-bit programs.
+arch=i686
+if ! tavek_wine32_runs; then
+  arch=x86_64
+  echo "play: this machine runs no 32-bit programs; playing the x86_64 build"
+fi
+build=build/play
+[ "$arch" = i686 ] || build=build/play-$arch
+cmake --preset "$arch" -B "$build" -DTAVEK_TESTS=OFF >/dev/null || exit 1
+cmake --build "$build" --target tavek-pin || exit 1
+exe=$build/tavek-pin.exe
+
 wine_env_up
 trap wine_env_down EXIT
 

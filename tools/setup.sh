@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # Installs, when missing, the Debian packages one command needs. Idempotent; run as root.
+# Works on Debian 13 "trixie" and Debian 12 "bookworm": every name below is one
+# that both releases offer without a version in it (clang, libclang-rt-dev and
+# clang-format follow each release's own clang), and a release that lacks one
+# is named in one line, with the package, before anything is installed.
 #   tools/setup.sh play      building and playing: MinGW-w64 cross compilers (posix
 #                            threads), CMake, Ninja, Wine, the fonts the game's faces
 #                            map to; with no display also Xvfb, xdotool and ImageMagick
 #                            (for the screenshot)
 #   tools/setup.sh test      everything the test suite needs (the default): the above
 #                            with the headless tools, GoogleTest, Python 3, clang
-#                            with its layout and analysis tools
+#                            with its sanitizer runtime, layout and analysis tools
 #   tools/setup.sh package   what tools/package.sh needs: the play set, ImageMagick
 #                            (icons), zip, lintian
 # Further arguments after the set name are packages wanted too
@@ -30,7 +34,7 @@ case "$what" in
     [ -z "${DISPLAY:-}" ] && packages+=("${headless[@]}")
     ;;
   test)
-    packages=("${play[@]}" "${headless[@]}" googletest python3 clang libclang-rt-14-dev clang-format clang-tidy)
+    packages=("${play[@]}" "${headless[@]}" googletest python3 clang libclang-rt-dev clang-format clang-tidy)
     ;;
   package)
     packages=("${play[@]}" imagemagick zip unzip lintian git)
@@ -58,11 +62,24 @@ if [ "$(id -u)" -ne 0 ]; then
   exit 1
 fi
 
+release=$( (. /etc/os-release && echo "${PRETTY_NAME:-$ID}") 2>/dev/null || echo "this system")
+log=$(mktemp /tmp/tavek-setup.XXXXXX.log)
 echo "setup: installing ${missing[*]}"
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
 fi
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+apt-get update -qq >"$log" 2>&1 || { echo "setup: apt-get update failed on $release (its output: $log)" >&2; exit 1; }
+# Every wanted package must have a candidate on this release: say which one
+# has none, rather than leave it to apt's own report.
+for p in "${missing[@]}"; do
+  candidate=$(apt-cache policy "$p" 2>/dev/null | sed -n 's/^ *Candidate: *//p' | head -n 1)
+  if [ -z "$candidate" ] || [ "$candidate" = "(none)" ]; then
+    echo "setup: package $p cannot be had on $release" >&2
+    exit 1
+  fi
+done
+apt-get install -y -qq --no-install-recommends "${missing[@]}" >>"$log" 2>&1 ||
+  { echo "setup: apt-get install failed on $release (its output: $log)" >&2; exit 1; }
+rm -f "$log"
 echo "setup: done"

@@ -8,7 +8,7 @@
 set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
-tidy=$(command -v clang-tidy-14 || command -v clang-tidy) || {
+tidy=$(command -v clang-tidy) || {
   echo "tidy: clang-tidy is missing (tools/setup.sh installs it)" >&2
   exit 1
 }

@@ -13,6 +13,27 @@ export WINEPREFIX=${TAVEK_WINEPREFIX:-$tavek_root/build/wineprefix}
 export WINEARCH=win64
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine's 32-bit half is itself a 32-bit Linux program. A kernel that runs no
+# 32-bit programs (some virtual machines are built without) refuses it with
+# "Exec format error": there Debian's "wine" command, which prefers that half,
+# cannot start anything. tavek_wine32_runs tells (the answer is kept in
+# TAVEK_WINE32 for the programs started from here); where it is "no", "wine"
+# on the PATH starts Wine's 64-bit loader instead (tools/wine64-only), which
+# runs the x86_64 programs, and the callers leave the i686 ones out, saying so.
+tavek_wine32_runs() {
+  if [ -z "${TAVEK_WINE32:-}" ]; then
+    TAVEK_WINE32=no
+    [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1 && TAVEK_WINE32=yes
+    export TAVEK_WINE32
+  fi
+  [ "$TAVEK_WINE32" = yes ]
+}
+if ! tavek_wine32_runs && [ -x /usr/lib/wine/wine64 ]; then
+  case ":$PATH:" in
+    *":$tavek_root/tools/wine64-only:"*) ;;
+    *) export PATH="$tavek_root/tools/wine64-only:$PATH" ;;
+  esac
+fi
 tavek_started_xvfb=""
 tavek_started_server=""
 
