@@ -4,6 +4,7 @@
 // A game is the life of one secret PIN, from its drawing to the win that ends
 // it. The steps below reach the screen only through the toolkit's gadget
 // operations and draw their numbers from the process-wide generator.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 

@@ -1,6 +1,7 @@
 // The joke reel: the reward of every win, and the start of the next game.
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 #include "game/game_state.h"

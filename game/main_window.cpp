@@ -1,6 +1,9 @@
 #include "game/main_window.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <span>
+#include <string>
 
 #include "game/game_state.h"
 #include "toolkit/toolkit.h"

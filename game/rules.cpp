@@ -1,4 +1,5 @@
 // Drawing the PIN and judging guesses.
+#include <cstdint>
 #include <string>
 
 #include "game/game_state.h"

@@ -4,6 +4,8 @@
 #include <windows.h>
 #else
 #include <time.h>
+
+#include <cstdint>
 static uint32_t GetTickCount() {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);

@@ -2,6 +2,7 @@
 // procedure that every toolkit window shares.
 #include <richedit.h>
 
+#include <cstdint>
 #include <cstring>
 
 #include "toolkit/internal.h"

@@ -1,6 +1,8 @@
 // Numbered fonts made from a face name and a point size.
 #include "toolkit/internal.h"
 
+#include <cstdint>
+
 namespace {
 
 HFONT* font_record(int number) { return static_cast<HFONT*>(objects_find(toolkit.fonts, number)); }

@@ -5,6 +5,10 @@
 
 #include "toolkit/internal.h"
 
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
 namespace {
 
 constexpr const char* ID_PROPERTY = "QZ_ID";

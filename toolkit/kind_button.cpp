@@ -1,6 +1,8 @@
 // Push buttons (and the check boxes and radio buttons their flags can make).
 #include "toolkit/internal.h"
 
+#include <cstdint>
+
 namespace {
 
 // WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP

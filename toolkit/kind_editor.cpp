@@ -3,7 +3,9 @@
 // inserting each new line at position 0.
 #include <richedit.h>
 
+#include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "toolkit/internal.h"
 

@@ -2,6 +2,8 @@
 // others) that never paints its interior, so the gadgets inside it show.
 #include "toolkit/internal.h"
 
+#include <cstdint>
+
 namespace {
 
 // WS_CHILD | WS_VISIBLE | WS_GROUP | BS_GROUPBOX

@@ -2,6 +2,8 @@
 // tell their window when they gain or lose the keyboard focus.
 #include "toolkit/internal.h"
 
+#include <cstdint>
+
 namespace {
 
 // WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL

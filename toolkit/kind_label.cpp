@@ -1,6 +1,8 @@
 // Static text labels, in the colours their client gives them.
 #include "toolkit/internal.h"
 
+#include <cstdint>
+
 namespace {
 
 // WS_CHILD | WS_VISIBLE | WS_GROUP

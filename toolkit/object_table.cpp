@@ -1,6 +1,7 @@
 #include "toolkit/object_table.h"
 
 #include <climits>
+#include <cstdint>
 #include <cstring>
 
 namespace {

@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <cstddef>
+
 ToolkitState toolkit;
 
 HINSTANCE store_module_handle() {

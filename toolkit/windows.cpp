@@ -4,6 +4,9 @@
 
 #include "toolkit/internal.h"
 
+#include <cstddef>
+#include <cstdint>
+
 namespace {
 
 constexpr const char* WINDOW_ID_PROPERTY = "QZ_WindowID";

@@ -4,9 +4,15 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
+#include <iterator>
 #include <random>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "game/app.h"
 #include "game/game_state.h"

@@ -7,6 +7,8 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 

@@ -5,6 +5,7 @@
 // 100 000 inputs; TAVEK_STORM_INPUTS and TAVEK_STORM_SEED set the run here.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 

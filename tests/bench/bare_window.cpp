@@ -9,6 +9,7 @@
 
 #include <commctrl.h>
 
+#include <cstdint>
 #include <cstring>
 
 namespace {

@@ -7,6 +7,7 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <string>

@@ -19,6 +19,7 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>

@@ -2,6 +2,9 @@
 
 #include "screen_double.h"
 
+#include <cstdint>
+#include <string>
+
 HFONT test_font(int font) { return reinterpret_cast<HFONT>(static_cast<intptr_t>(0x1000 + font)); }
 
 void new_game(const std::string& pin) {

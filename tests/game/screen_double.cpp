@@ -2,7 +2,10 @@
 // game's tests; the game's programs link the real toolkit instead.
 #include "screen_double.h"
 
+#include <cstddef>
 #include <map>
+#include <string>
+#include <vector>
 
 #include "toolkit/toolkit.h"
 

@@ -3,6 +3,7 @@
 // operations ran without a divergence.
 //   check_object_table [operations]   (default 200000)
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <random>

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <ios>
 #include <vector>
 
 #include "runtime/random.h"

@@ -3,6 +3,9 @@
 // the records handed over with data events.
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstdint>
+#include <ostream>
 #include <vector>
 
 #include "tests/import_slot.h"

@@ -1,6 +1,8 @@
 // Numbered fonts and the shared cache of solid brushes.
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 

@@ -3,6 +3,8 @@
 // and inputs answer with, fonts, frames, and numbers that name no gadget.
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 

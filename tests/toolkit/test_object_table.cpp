@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "tests/import_slot.h"

@@ -1,6 +1,7 @@
 // Tooltips: one shared tooltip window, one tool per control.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 #include "recording_window.h"

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "toolkit/internal.h"
