@@ -219,8 +219,8 @@ void bench_handling() {
         const int before = judged();
         // After the thousand timed misses, twenty more with their messages counted.
         const bool count = i >= 1000;
-        const bench::Handled h = time_enter(
-            guess, [before] { return judged() == before + 1; }, count ? &counted : nullptr);
+        const auto judged_once = [before] { return judged() == before + 1; };
+        const bench::Handled h = time_enter(guess, judged_once, count ? &counted : nullptr);
         const std::string line = get_gadget_item_text(GADGET_DISPLAY, 0);
         if (line.find(" " + guess + " has ") == std::string::npos) fail("the miss line for " + guess + " is missing");
         if (count) {
@@ -247,9 +247,8 @@ void bench_handling() {
         const bool count = i >= 200;
         slept_ms = 0;
         sleeps = 0;
-        const bench::Handled h = time_enter(
-            MASTER_CODE, [&] { return game.secret_pin != pin || joke_reel.current_joke != joke; },
-            count ? &counted : nullptr);
+        const auto next_game = [&] { return game.secret_pin != pin || joke_reel.current_joke != joke; };
+        const bench::Handled h = time_enter(MASTER_CODE, next_game, count ? &counted : nullptr);
         if (get_gadget_text(GADGET_MESSAGE) != "Enter Another PIN") fail("a win did not ask for another PIN");
         if (sleeps == 0) fail("a win made no pause: the pauses are not being timed");
         if (count) continue;

@@ -376,8 +376,8 @@ void bench_handling() {
         const int before = judged();
         // After the thousand timed misses, twenty more with their messages counted.
         const bool count = i >= 1000;
-        const bench::Handled h = enter(
-            guess, [before] { return judged() == before + 1; }, count ? &counted : nullptr);
+        const auto judged_once = [before] { return judged() == before + 1; };
+        const bench::Handled h = enter(guess, judged_once, count ? &counted : nullptr);
         if (first_display_line().find(" " + guess + " has ") == std::string::npos)
             bench::fail("the miss line for " + guess + " is missing");
         if (count) {
@@ -401,8 +401,8 @@ void bench_handling() {
         const int before = twin.wins;
         const bool count = i >= 200;
         slept_ms = 0;
-        const bench::Handled h = enter(
-            MASTER_CODE, [before] { return twin.wins == before + 1; }, count ? &counted : nullptr);
+        const auto won_once = [before] { return twin.wins == before + 1; };
+        const bench::Handled h = enter(MASTER_CODE, won_once, count ? &counted : nullptr);
         if (twin.message != "Enter Another PIN") bench::fail("a win did not ask for another PIN");
         if (count) continue;
         wins.push_back(h.written_ms - slept_ms);
