@@ -3,15 +3,20 @@
 #   1. each Windows zip holds exactly tavek-pin.exe and README.txt; the program
 #      is a PE of the zip's machine type, GUI subsystem, linked statically (only
 #      system DLLs imported), with icon, manifest and version resources
-#   2. the .deb in a fresh minimal Debian 12 root (debootstrap --variant=minbase,
-#      the base cached in /var/tmp/fresh-check-base like ../shared/fresh-check.sh's):
-#      `apt-get install ./tavek-pin_0.11_amd64.deb`; `tavek-pin` without a display
-#      says so in one line and fails; under xvfb-run, as a new user, it opens the
-#      game window (screenshot: build/package-check.png); a prefix left half-made
-#      is made again; `apt-get purge tavek-pin` removes every file it installed.
-# Run as root (chroot, mounts) after tools/package.sh. Takes some minutes: the
-# root downloads Wine.
-#   PACKAGE_CHECK_ONLY=zip    only the zips
+#   2. the .deb in a fresh minimal root of each Debian release, Debian 13 "trixie"
+#      and Debian 12 "bookworm" (debootstrap --variant=minbase, the bases cached
+#      in /var/tmp like ../shared/fresh-check.sh's): `apt-get install
+#      --no-install-recommends ./tavek-pin_0.11_amd64.deb` (the disk it took, and
+#      what the install with recommends would take, are printed); `tavek-pin`
+#      without a display says so in one line and fails; under xvfb-run, as a new
+#      user, it opens the game window (screenshot: build/package-check-RELEASE.png);
+#      a prefix left half-made is made again; `apt-get purge tavek-pin` removes
+#      every file it installed.
+# Run as root (chroot, mounts) after tools/package.sh. Takes some minutes per
+# release: the root downloads Wine.
+#   PACKAGE_CHECK_ONLY=zip                 only the zips
+#   PACKAGE_CHECK_SUITE=trixie|bookworm    the .deb on one release (default: both)
+#   FRESH_BASE=dir                         the cached base root (with one release)
 set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
@@ -57,23 +62,34 @@ for name in x86 x64; do
 done
 [ "${PACKAGE_CHECK_ONLY:-}" = zip ] && { [ $failed -eq 0 ] && say "zips passed"; exit $failed; }
 
-# ---- 2. The .deb in a fresh root ----------------------------------------------------
+# ---- 2. The .deb in a fresh root of each release -------------------------------------
 [ "$(id -u)" = 0 ] || { say "the .deb check needs root (chroot, mounts)"; exit 2; }
-base=${FRESH_BASE:-/var/tmp/fresh-check-base}
+rm -rf "$tmp"
+
+# check_deb SUITE: the whole .deb check in a fresh root of that release; its
+# failures name the release. Returns non-zero when any part failed.
+check_deb() {
+local suite=$1 release failed=0
+release="Debian 13 ($suite)"
+[ "$suite" = bookworm ] && release="Debian 12 ($suite)"
+say() { echo "package-check: $release: $*"; }
+bad() { echo "package-check: $release: FAILED: $*"; failed=1; }
+local base=${FRESH_BASE:-/var/tmp/fresh-check-base}
+[ "$suite" = bookworm ] || base=${FRESH_BASE:-/var/tmp/fresh-check-base-$suite}
 if [ ! -x "$base/bin/bash" ]; then
   command -v debootstrap >/dev/null || { apt-get update -qq && apt-get install -y -qq debootstrap >/dev/null; }
   say "making the base root (once, about a minute)"
   made=$(mktemp -d /var/tmp/package-check-base.XXXXXX)
   chmod 755 "$made"  # the root folder of the root: every user passes through it
-  debootstrap --variant=minbase bookworm "$made" >"$made.log" 2>&1 || { say "debootstrap failed (see $made.log)"; exit 2; }
+  debootstrap --variant=minbase "$suite" "$made" >"$made.log" 2>&1 || { bad "debootstrap failed (see $made.log)"; return 1; }
   [ -x "$base/bin/bash" ] || mv "$made" "$base"
   rm -rf "$made" "$made.log"
 fi
 run=$(mktemp -d /var/tmp/package-check.XXXXXX)
 r=$run/root
 cleanup() {
-  for m in dev/shm dev/pts dev sys proc; do umount -l "$r/$m" 2>/dev/null; done
-  rm -rf "$run" "$tmp"
+  [ -n "${r:-}" ] && for m in dev/shm dev/pts dev sys proc; do umount -l "$r/$m" 2>/dev/null; done
+  [ -n "${run:-}" ] && rm -rf "$run"
 }
 cp -a "$base" "$r"
 chmod 755 "$r"
@@ -86,14 +102,28 @@ inroot() {
     LANG=C.UTF-8 DEBIAN_FRONTEND=noninteractive bash -c "$1" </dev/null
 }
 log=$run/log
-say "fresh Debian 12 root: apt-get install ./$(basename "$deb")"
-inroot "apt-get update -qq && cd /tmp && apt-get install -y -qq ./$(basename "$deb")" >"$log" 2>&1 ||
-  { tail -n 20 "$log"; bad "apt-get install failed"; exit 1; }
+root_mb() { du -sm --exclude=proc --exclude=sys --exclude=dev "$r" | cut -f1; }
+inroot "apt-get update -qq" >"$log" 2>&1 || { tail -n 20 "$log"; bad "apt-get update failed"; return 1; }
+# What the install with recommends would add: the installed sizes of the
+# packages apt would take (the downloaded archives come on top).
+local with without grown before
+packages_mb() {
+  inroot "cd /tmp && apt-get install -s -y $1 ./$(basename "$deb")"' | sed -n "s/^Inst \([^ ]*\) .*/\1/p" |
+    xargs apt-cache show --no-all-versions | sed -n "s/^Installed-Size: *//p" | awk "{ s += \$1 } END { print int(s / 1024) }"'
+}
+with=$(packages_mb "" 2>>"$log")
+without=$(packages_mb --no-install-recommends 2>>"$log")
+before=$(root_mb)
+say "fresh root: apt-get install --no-install-recommends ./$(basename "$deb")"
+inroot "cd /tmp && apt-get install -y -qq --no-install-recommends ./$(basename "$deb")" >>"$log" 2>&1 ||
+  { tail -n 20 "$log"; bad "apt-get install failed"; return 1; }
+grown=$(( $(root_mb) - before ))
 inroot "dpkg-query -L tavek-pin" >"$run/files" 2>>"$log" || bad "dpkg-query -L failed"
-say "installed $(wc -l <"$run/files") paths; $(du -sm --exclude=proc --exclude=sys --exclude=dev "$r" | cut -f1) MB root"
+say "installed $(wc -l <"$run/files") paths: $without MB of packages, the root grew by $grown MB" \
+  "(downloaded archives included); with recommends it would be $with MB of packages"
 # What xvfb-run and the screenshot need; the game's package must not need them.
 inroot "apt-get install -y -qq --no-install-recommends xvfb xauth xdotool x11-apps" >>"$log" 2>&1 ||
-  { tail -n 20 "$log"; bad "installing xvfb failed"; exit 1; }
+  { tail -n 20 "$log"; bad "installing xvfb failed"; return 1; }
 inroot "useradd -m player" >>"$log" 2>&1
 
 # A login shell, as a player's session has: its PATH holds /usr/games.
@@ -116,9 +146,9 @@ start_and_shoot() {
 prefix=$r/home/player/.local/share/tavek-pin/wine
 if start_and_shoot && [ -s "$r/tmp/screen.xwd" ]; then
   mkdir -p build
-  convert "xwd:$r/tmp/screen.xwd" -trim +repage build/package-check.png 2>/dev/null ||
-    cp "$r/tmp/screen.xwd" build/package-check.xwd
-  say "tavek-pin opened the game window under xvfb-run; screenshot: build/package-check.png"
+  convert "xwd:$r/tmp/screen.xwd" -trim +repage "build/package-check-$suite.png" 2>/dev/null ||
+    cp "$r/tmp/screen.xwd" "build/package-check-$suite.xwd"
+  say "tavek-pin opened the game window under xvfb-run; screenshot: build/package-check-$suite.png"
   [ -f "$prefix/.tavek-settings" ] && [ ! -e "$prefix/.tavek-preparing" ] || bad "the prefix has no settings marker"
 else
   tail -n 20 "$log"; bad "tavek-pin did not open the game window"
@@ -152,4 +182,16 @@ else
   bad "left after purge:$left"
 fi
 [ $failed -eq 0 ] && say "passed"
+return $failed
+}
+
+suites=${PACKAGE_CHECK_SUITE:-trixie bookworm}
+passed=""
+for suite in $suites; do
+  if check_deb "$suite"; then passed="$passed $suite"; else failed=1; fi
+  cleanup
+  r="" run=""
+done
+say() { echo "package-check: $*"; }
+[ $failed -eq 0 ] && say "passed (zips;$passed)"
 exit $failed
