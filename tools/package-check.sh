@@ -162,7 +162,13 @@ if [ -d "$prefix" ]; then
      [ ! -e "$prefix/.tavek-preparing" ]; then
     say "a half-made prefix was made again and the game started"
   else
-    bad "a half-made prefix was not made again"
+    local why=""
+    [ -s "$r/tmp/screen.xwd" ] || why="$why; the game window did not open"
+    [ -e "$prefix/left-over" ] && why="$why; the prefix was not made from nothing"
+    [ -f "$prefix/.tavek-settings" ] || why="$why; no settings marker"
+    [ -e "$prefix/.tavek-preparing" ] && why="$why; still marked as being made"
+    tail -n 20 "$log"
+    bad "a half-made prefix was not made again${why}"
   fi
 fi
 

@@ -124,13 +124,18 @@ done
 chmod 0644 "$d"/usr/share/icons/hicolor/*/apps/tavek-pin.png "$d"/usr/share/man/man6/* "$d"/usr/share/doc/tavek-pin/*
 
 installed_size=$(du -k -s --apparent-size --exclude=DEBIAN "$d" | cut -f1)
+# The X libraries Wine's display driver loads when it opens and draws a window
+# (glyphs anti-aliased through XRender, input, cursors, screens): Wine only
+# recommends them, so an install without recommends names them here. Both
+# Debian releases call them alike; together they take well under a megabyte.
+x_libraries="libxrender1, libxrandr2, libxi6, libxcursor1, libxfixes3, libxinerama1, libxcomposite1"
 cat >"$d/DEBIAN/control" <<EOF
 Package: tavek-pin
 Version: $version
 Architecture: amd64
 Maintainer: Tavek team <tavek@example.invalid>
 Installed-Size: $installed_size
-Depends: wine64, fonts-wine, fonts-liberation, fonts-comfortaa
+Depends: wine64, fonts-wine, fonts-liberation, fonts-comfortaa, $x_libraries
 Section: games
 Priority: optional
 Description: guess a secret four-digit PIN
