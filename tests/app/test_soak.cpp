@@ -35,7 +35,12 @@ TEST(Soak, ManyGamesLeaveNoObjectsAndNoMemoryBehind) {
     ASSERT_GT(f.before.gdi, 0) << "GDI objects could not be counted (" << f.before.source << ")";
     EXPECT_EQ(f.after.gdi, f.before.gdi) << f.before.source;
     EXPECT_EQ(f.after.user, f.before.user) << f.before.source;
-    EXPECT_LE(f.private_peak_later_games, f.private_peak_first_games + 64 * 1024)
+    // Private bytes grow in steps of 64 KB, and a heap that moves a size of
+    // block to its low-fragmentation front end takes a step or two more at a
+    // moment of its own choosing (seen: none on one Wine release, up to two on
+    // another). Four steps over the later games still catch a leak of some
+    // kilobytes a game.
+    EXPECT_LE(f.private_peak_later_games, f.private_peak_first_games + 256 * 1024)
         << "private bytes rose by " << (f.private_peak_later_games - f.private_peak_first_games) / 1024 << " KB";
 }
 
