@@ -78,9 +78,9 @@ collect() {
 b=build/bench-$arch
 log=$b/bench-stderr.log
 : >"$log"
-game_exe=$(winepath -w "$b/tavek-pin.exe")
-bare_exe=$(winepath -w "$b/tests/bench/bare-window.exe")
-twin_exe=$(winepath -w "$b/tests/bench/twin.exe")
+game_exe=$(wine winepath -w "$b/tavek-pin.exe")
+bare_exe=$(wine winepath -w "$b/tests/bench/bare-window.exe")
+twin_exe=$(wine winepath -w "$b/tests/bench/twin.exe")
 collect "start-up and working set ($startup_runs runs each)" wine "$b/tests/bench/launcher.exe" startup "$startup_runs" \
   "game=$game_exe" "twin=$twin_exe" "bare=$bare_exe" "bare_rich=$bare_exe rich"
 collect "idle CPU ($idle_rounds rounds of ${idle_seconds} s per state)" wine "$b/tests/bench/launcher.exe" idle \
