@@ -196,6 +196,7 @@ bool to_pixels(int dpi, Placement* place);
 // display's, lowered as far as needed for the window, frame included, to stay
 // within the work area of its monitor (its whole rectangle where `placed`,
 // its size where the platform or the centring places it), never below 96.
+// 0 when the placement cannot be had in pixels at the display's scale.
 int opening_dpi(const Placement& client, DWORD style, bool placed);
 
 // ---- Keyboard focus and sizing -------------------------------------------------

@@ -50,13 +50,13 @@ bool to_pixels(int dpi, Placement* place) {
 
 int opening_dpi(const Placement& client, DWORD style, bool placed) {
     const int dpi = display_dpi();
+    Placement asked = client;
+    if (!to_pixels(dpi, &asked)) return 0;
     if (dpi == BASE_DPI) return dpi;
     RECT frame{0, 0, 0, 0};
     AdjustWindowRect(&frame, style, FALSE);
     // The work area of the monitor the window is asked onto.
-    POINT at{0, 0};
-    Placement asked = client;
-    if (placed && to_pixels(dpi, &asked)) at = POINT{asked.x, asked.y};
+    const POINT at = placed ? POINT{asked.x, asked.y} : POINT{0, 0};
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     if (!GetMonitorInfoA(MonitorFromPoint(at, placed ? MONITOR_DEFAULTTONEAREST : MONITOR_DEFAULTTOPRIMARY), &monitor))

@@ -59,7 +59,7 @@ intptr_t open_window(int number, int x, int y, int width, int height, const char
     const bool placed = x != KEEP_VALUE && y != KEEP_VALUE && (flags & CENTRE_BITS) == 0;
     const int dpi = opening_dpi(Placement{x, y, width, height}, flags & ~CENTRE_BITS, placed);
     Placement place{x, y, width, height};
-    if (!to_pixels(dpi, &place)) return 0;
+    if (!dpi || !to_pixels(dpi, &place)) return 0;
     x = place.x, y = place.y, width = place.width, height = place.height;
 
     auto* record = static_cast<WindowRecord*>(objects_slot(toolkit.windows, number));

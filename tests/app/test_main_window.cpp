@@ -113,6 +113,15 @@ int display_dpi() {
     return dpi;
 }
 
+// The prefix's display reports the scale the run was started for, and this
+// process is told it, aware of the display's scale as the program is.
+void expect_the_asked_scale() {
+    if (const char* asked = std::getenv("TAVEK_LOGPIXELS")) {
+        EXPECT_EQ(display_dpi(), std::atoi(asked));
+    }
+    EXPECT_TRUE(IsProcessDPIAware());
+}
+
 // The row the window follows: the display's scale, or 96 where it reports less.
 const Scale* scale_row() {
     const int dpi = std::max(display_dpi(), 96);
@@ -205,12 +214,7 @@ TEST_F(MainWindow, EachGameFontByNumberHasItsFaceAndSize) {
 }
 
 TEST_F(MainWindow, WindowTitleStyleAndPlace) {
-    // The prefix's display reports the scale the run was started for, and this
-    // process is told it as the program is.
-    if (const char* asked = std::getenv("TAVEK_LOGPIXELS")) {
-        EXPECT_EQ(display_dpi(), std::atoi(asked));
-    }
-    EXPECT_TRUE(IsProcessDPIAware());
+    expect_the_asked_scale();
     const Scale* scale = scale_row();
     ASSERT_NE(scale, nullptr) << "no row for the display's " << display_dpi() << " dots per inch";
     char title[64] = {};
@@ -226,6 +230,27 @@ TEST_F(MainWindow, WindowTitleStyleAndPlace) {
     EXPECT_EQ(client.bottom, scale->client_height);
     EXPECT_EQ(outer.left, scale->x);
     EXPECT_EQ(outer.top, scale->y);
+}
+
+// Whatever the display reports, even a scale no display has, the window is no
+// smaller than at 96 dots per inch, and no larger than the work area of its
+// monitor where the window's 96 numbers would fit there.
+TEST_F(MainWindow, WindowNoSmallerThanAt96NorPastTheWorkArea) {
+    expect_the_asked_scale();
+    RECT client, outer;
+    GetClientRect(main(), &client);
+    GetWindowRect(main(), &outer);
+    EXPECT_GE(client.right, 660);
+    EXPECT_GE(client.bottom, 300);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    ASSERT_TRUE(GetMonitorInfoA(MonitorFromWindow(main(), MONITOR_DEFAULTTONEAREST), &monitor));
+    const RECT& work = monitor.rcWork;
+    RECT frame{0, 0, 660, 300};
+    AdjustWindowRect(&frame, static_cast<DWORD>(GetWindowLongA(main(), GWL_STYLE)), FALSE);
+    if (216 + (frame.right - frame.left) > work.right || frame.bottom - frame.top > work.bottom) return;
+    EXPECT_LE(outer.right, work.right);
+    EXPECT_LE(outer.bottom, work.bottom);
 }
 
 // Every text a gadget shows fits in it on one line in the gadget's own font.
