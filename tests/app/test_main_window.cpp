@@ -232,9 +232,9 @@ TEST_F(MainWindow, WindowTitleStyleAndPlace) {
     EXPECT_EQ(outer.top, scale->y);
 }
 
-// Whatever the display reports, even a scale no display has, the window is no
-// smaller than at 96 dots per inch, and no larger than the work area of its
-// monitor where the window's 96 numbers would fit there.
+// Whatever scale the display reports, even one too large for the screen, the
+// window is no smaller than at 96 dots per inch, and no larger than the work
+// area of its monitor where the window's 96 numbers would fit there.
 TEST_F(MainWindow, WindowNoSmallerThanAt96NorPastTheWorkArea) {
     expect_the_asked_scale();
     RECT client, outer;
