@@ -190,7 +190,8 @@ int display_dpi();
 int window_dpi(HWND window);
 // Turns a placement into pixels at `dpi` (KEEP_VALUE stays as it is). false,
 // with the placement untouched, when a value or a right or bottom edge would
-// leave the range of an int: such a rectangle is refused, never wrapped round.
+// leave the range of an int, or a value would become KEEP_VALUE: such a
+// rectangle is refused, never wrapped round or taken for the sentinel.
 bool to_pixels(int dpi, Placement* place);
 // The scale a window with this client placement and style is opened at: the
 // display's, lowered as far as needed for the window, frame included, to stay

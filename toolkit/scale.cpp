@@ -34,15 +34,20 @@ int window_dpi(HWND window) {
 }
 
 bool to_pixels(int dpi, Placement* place) {
-    int64_t scaled[4] = {place->x, place->y, place->width, place->height};
-    for (int64_t& value : scaled)
-        if (value != KEEP_VALUE) value = pixels_at(static_cast<int>(value), dpi);
-    // The right and bottom edges too: the platform adds the size to the position.
-    for (int i = 0; i < 2; ++i) {
-        const bool edge_known = scaled[i] != KEEP_VALUE && scaled[i + 2] != KEEP_VALUE;
-        if (!fits_int(scaled[i]) || !fits_int(scaled[i + 2]) || (edge_known && !fits_int(scaled[i] + scaled[i + 2])))
-            return false;
+    const int given[4] = {place->x, place->y, place->width, place->height};
+    int64_t scaled[4] = {};
+    for (int i = 0; i < 4; ++i) {
+        if (given[i] == KEEP_VALUE) {
+            scaled[i] = KEEP_VALUE;
+            continue;
+        }
+        scaled[i] = pixels_at(given[i], dpi);
+        // A number that became the sentinel would keep the old value instead.
+        if (!fits_int(scaled[i]) || scaled[i] == KEEP_VALUE) return false;
     }
+    // The right and bottom edges too: the platform adds the size to the position.
+    for (int i = 0; i < 2; ++i)
+        if (given[i] != KEEP_VALUE && given[i + 2] != KEEP_VALUE && !fits_int(scaled[i] + scaled[i + 2])) return false;
     *place = Placement{static_cast<int>(scaled[0]), static_cast<int>(scaled[1]), static_cast<int>(scaled[2]),
                        static_cast<int>(scaled[3])};
     return true;

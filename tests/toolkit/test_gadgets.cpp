@@ -381,6 +381,7 @@ TEST_F(Gadgets, PlacedAtTheirWindowsScaleAndRefusedOutOfReach) {
         {"half the range each for x and width", INT_MAX / 2, 0, INT_MAX / 2, 10, scaled},
         {"half the range each for y and height", 0, INT_MAX / 2, 10, INT_MAX / 2, scaled},
         {"a width past the int range once scaled", 0, 0, INT_MAX - 100, 10, scaled},
+        {"a position that scaled is KEEP_VALUE", -43690, 0, 10, 10, at_display_scale(-43690) == KEEP_VALUE},
     };
     for (const auto& row : rows) {
         if (!row.refused) continue;  // in reach at 96 dots per inch: nothing to refuse
