@@ -19,10 +19,12 @@ bool fits_int(int64_t value) { return value >= INT_MIN && value <= INT_MAX; }
 }  // namespace
 
 int display_dpi() {
+    // Asked as load_font asks it: an information context of the display leaves
+    // nothing behind, where the screen's own device context would stay cached.
     int dpi = 0;
-    if (HDC display = GetDC(nullptr)) {
+    if (HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr)) {
         dpi = GetDeviceCaps(display, LOGPIXELSY);
-        ReleaseDC(nullptr, display);
+        DeleteDC(display);
     }
     return dpi > BASE_DPI ? dpi : BASE_DPI;
 }

@@ -182,10 +182,8 @@ TEST_F(Windows, ARectangleOutOfReachIsRefusedAndTheWindowUnderItsNumberStays) {
 // window's own scale. Asked for here: a window that fits at 96 and would
 // reach past the work area's right edge at the display's scale.
 TEST_F(Windows, AWindowScaledPastTheWorkAreaStopsWithinItAndItsGadgetsFollow) {
-    HDC screen = GetDC(nullptr);
-    const int display = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    if (display <= 96) GTEST_SKIP() << "nothing is scaled on this display";
+    const int display = at_display_scale(96);
+    if (display == 96) GTEST_SKIP() << "nothing is scaled on this display";
     RECT work{};
     ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
     const int x = work.left + 8, y = work.top, width = (work.right - work.left) * 4 / 5, height = 100;

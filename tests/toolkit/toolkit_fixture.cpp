@@ -23,8 +23,8 @@ void drain_events() {
 }
 
 int at_display_scale(int length) {
-    HDC display = GetDC(nullptr);
+    HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
     const int dpi = GetDeviceCaps(display, LOGPIXELSY);
-    ReleaseDC(nullptr, display);
+    DeleteDC(display);
     return MulDiv(length, dpi > 96 ? dpi : 96, 96);
 }
