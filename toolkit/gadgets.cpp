@@ -48,10 +48,13 @@ intptr_t create_gadget(const GadgetCreation& creation) {
         creation.fill_kind(creation.kind);
         *creation.kind_ready = true;
     }
+    // Units of 1/96 inch, placed in pixels at the scale of the parent's window.
+    Placement place{creation.x, creation.y, creation.width, creation.height};
+    if (!to_pixels(window_dpi(context->parent), &place)) return 0;
     // The control comes first: an earlier gadget under the number stays when
     // the platform refuses the new one.
-    HWND control = CreateWindowExA(creation.ex_style, creation.class_name, creation.text, creation.style, creation.x,
-                                   creation.y, creation.width, creation.height, context->parent,
+    HWND control = CreateWindowExA(creation.ex_style, creation.class_name, creation.text, creation.style, place.x,
+                                   place.y, place.width, place.height, context->parent,
                                    reinterpret_cast<HMENU>(static_cast<intptr_t>(NO_ID)), module_handle(), nullptr);
     if (!control) return 0;
     auto* record = static_cast<GadgetRecord*>(objects_slot(toolkit.gadgets, creation.number));
@@ -280,10 +283,13 @@ int clear_gadget_items(int number) {
 int resize_gadget(int number, int x, int y, int width, int height) {
     GadgetRecord* record = find_gadget(number);
     if (!record) return 0;
+    // Units of 1/96 inch, like the creators'; the kinds' handlers take pixels.
+    Placement place{x, y, width, height};
+    if (!to_pixels(window_dpi(record->handle), &place)) return 0;
     if (record->kind->resize)
-        record->kind->resize(record, x, y, width, height);
+        record->kind->resize(record, place.x, place.y, place.width, place.height);
     else
-        default_resize(record, x, y, width, height);
+        default_resize(record, place.x, place.y, place.width, place.height);
     return 1;
 }
 

@@ -27,13 +27,13 @@ struct GadgetKind {
     int (*add_item_ex)(GadgetRecord*, int position, const char* text, intptr_t, intptr_t);  // 9
     void (*remove_item)(GadgetRecord*, int line);                                           // 10
     void (*clear_items)(GadgetRecord*);                                                     // 11
-    void (*resize)(GadgetRecord*, int x, int y, int width, int height);                     // 12
+    void (*resize)(GadgetRecord*, int x, int y, int width, int height);                     // 12: pixels
     int (*count_items)(GadgetRecord*);                                                      // 13
     void* unused_14_15[2];
     std::string (*get_item_text)(GadgetRecord*, int line, intptr_t ignored);             // 16
     void (*set_item_text)(GadgetRecord*, int line, const char* text, intptr_t ignored);  // 17
     void* unused_18;
-    int (*get_x)(GadgetRecord*);       // 19
+    int (*get_x)(GadgetRecord*);       // 19, and 20-22: pixels
     int (*get_y)(GadgetRecord*);       // 20
     int (*get_width)(GadgetRecord*);   // 21
     int (*get_height)(GadgetRecord*);  // 22
@@ -134,6 +134,7 @@ struct WindowRecord {
     // toolkit's own copy of it, so that a message finds its window's number
     // without asking the window server each time.
     bool numbered;
+    int dpi;  // the scale its numbers, and its gadgets', are placed at
 };
 
 struct QueuedEvent {
@@ -171,6 +172,33 @@ WindowRecord* numbered_window(HWND window, int* number);
 // Frees the EventRecord's attached record (and the block its sixth word names),
 // and with `handed_too` every handed record whose message never arrived.
 void release_attached(bool handed_too = false);
+
+// ---- Display scale -----------------------------------------------------------------
+// Clients give positions and sizes in units of 1/96 inch, the platform's
+// pixels at 100 %. A window is opened at a number of dots per inch and the
+// numbers given for it and its gadgets become its pixels there. (The keyboard
+// sizing loop works in the platform's pixels and is not scaled.)
+inline constexpr int BASE_DPI = 96;
+struct Placement {
+    int x, y, width, height;
+};
+// The display's dots per inch (LOGPIXELSY, the number the fonts are sized by),
+// never below BASE_DPI.
+int display_dpi();
+// The scale of the toolkit window that is or holds `window`; display_dpi() for
+// any other window.
+int window_dpi(HWND window);
+// Turns a placement into pixels at `dpi` (KEEP_VALUE stays as it is). false,
+// with the placement untouched, when a value or a right or bottom edge would
+// leave the range of an int, or a value would become KEEP_VALUE: such a
+// rectangle is refused, never wrapped round or taken for the sentinel.
+bool to_pixels(int dpi, Placement* place);
+// The scale a window with this client placement and style is opened at: the
+// display's, lowered as far as needed for the window, frame included, to stay
+// within the work area of its monitor (its whole rectangle where `placed`,
+// its size where the platform or the centring places it), never below 96.
+// 0 when the placement cannot be had in pixels at the display's scale.
+int opening_dpi(const Placement& client, DWORD style, bool placed);
 
 // ---- Keyboard focus and sizing -------------------------------------------------
 struct SizingState {

@@ -6,6 +6,11 @@
 // for an anonymous object, addressed afterwards by the identity the creating
 // call returns. An operation on a number that names no live object does
 // nothing and returns 0 (a text read yields "").
+//
+// Positions and sizes (open_window's, the gadget creators' and resize_gadget's)
+// are units of 1/96 inch: on a display of another scale the toolkit places
+// them in pixels of that display, as the fonts, sized in points, grow with it.
+// At 96 dots per inch a unit is a pixel. KEEP_VALUE is never scaled.
 #include <windows.h>
 
 #include <cstdint>
@@ -103,7 +108,10 @@ void init_gadgets();
 
 // ---- Windows and events ------------------------------------------------------
 // Returns the window's platform handle (for number -1: the new anonymous
-// window's number), 0 on failure. width and height are the client area.
+// window's number), 0 on failure. width and height are the client area. The
+// window is scaled as the display is, but never below 96 dots per inch and no
+// further than keeps it within the work area of its monitor (its gadgets
+// follow its scale); a rectangle that cannot be had in pixels is refused.
 intptr_t open_window(int number, int x, int y, int width, int height, const char* title, uint32_t flags,
                      HWND owner = nullptr);
 HWND window_handle(int number);
@@ -130,7 +138,8 @@ HWND use_gadget_list(HWND window);
 
 // ---- Gadgets -----------------------------------------------------------------
 // Creators return the control's handle (for number -1 the anonymous identity),
-// or 0 when the platform refuses the control.
+// or 0 when the platform refuses the control or its rectangle cannot be had in
+// pixels at its window's scale (then nothing changes, as with a refused control).
 intptr_t create_button(int number, int x, int y, int width, int height, const char* text, uint32_t flags);
 intptr_t create_label(int number, int x, int y, int width, int height, const char* text, uint32_t flags = 0);
 intptr_t create_input(int number, int x, int y, int width, int height, const char* text, uint32_t flags);

@@ -52,6 +52,19 @@ WindowRecord* find_window_record(int number) {
 intptr_t open_window(int number, int x, int y, int width, int height, const char* title, uint32_t flags, HWND owner) {
     // Without the event stream a window could raise no event, not even its close.
     if (!toolkit.windows || !event_record()) return 0;
+
+    if ((flags & ~TOOLKIT_BITS) == 0) flags |= WS_CAPTION;
+    const bool show = (flags & WINDOW_HIDDEN) == 0;
+    flags &= ~WINDOW_HIDDEN;
+    // The position and client size are units of 1/96 inch, placed in pixels at
+    // the window's scale; a rectangle out of reach there is refused before a
+    // window under the number is closed.
+    const bool placed = x != KEEP_VALUE && y != KEEP_VALUE && (flags & CENTRE_BITS) == 0;
+    const int dpi = opening_dpi(Placement{x, y, width, height}, flags & ~CENTRE_BITS, placed);
+    Placement place{x, y, width, height};
+    if (!dpi || !to_pixels(dpi, &place)) return 0;
+    x = place.x, y = place.y, width = place.width, height = place.height;
+
     auto* record = static_cast<WindowRecord*>(objects_slot(toolkit.windows, number));
     if (!record) return 0;
     const bool anonymous = number == -1;
@@ -69,9 +82,6 @@ intptr_t open_window(int number, int x, int y, int width, int height, const char
     RegisterClassA(&window_class);  // a class left from before serves as well
 
     if (!title) title = "";
-    if ((flags & ~TOOLKIT_BITS) == 0) flags |= WS_CAPTION;
-    const bool show = (flags & WINDOW_HIDDEN) == 0;
-    flags &= ~WINDOW_HIDDEN;
 
     RECT outer{0, 0, width, height};
     AdjustWindowRect(&outer, flags & ~CENTRE_BITS, FALSE);
@@ -113,6 +123,7 @@ intptr_t open_window(int number, int x, int y, int width, int height, const char
         return 0;
     }
     record->handle = handle;
+    record->dpi = dpi;
     // Its number is how the window's messages find it: a window that cannot
     // carry it could not even be closed.
     if (!SetPropA(handle, WINDOW_ID_PROPERTY, reinterpret_cast<HANDLE>(static_cast<intptr_t>(number) + 1))) {

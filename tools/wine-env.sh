@@ -3,6 +3,10 @@
 # and one persistent wineserver.
 #   TAVEK_WINEPREFIX  overrides the prefix folder (default: build/wineprefix)
 #   TAVEK_DESKTOP     set when a real desktop with a window manager shows the windows
+#   TAVEK_SCREEN      the private Xvfb's screen (default: 1280x1024x24)
+#   TAVEK_LOGPIXELS   the display scale the prefix reports, in dots per inch (96 is
+#                     100 %, 144 is 150 %); written into the prefix before its server
+#                     starts, so it needs a server of its own (TAVEK_SERVER_UP unset)
 # Functions: wine_env_up (start what is missing, remember what we started),
 #            wine_env_down (stop only what wine_env_up started).
 
@@ -41,7 +45,7 @@ wine_env_up() {
   if [ -z "${DISPLAY:-}" ]; then
     local fd_file
     fd_file=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${TAVEK_SCREEN:-1280x1024x24}" -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
     tavek_started_xvfb=$!
     local i
     for i in $(seq 1 100); do
@@ -57,6 +61,18 @@ wine_env_up() {
   local managed=N
   [ -n "${TAVEK_DESKTOP:-}" ] && managed=Y
   tavek_prefix_ensure "$managed" N || { echo "wine-env: could not prepare the Wine prefix $WINEPREFIX" >&2; return 1; }
+  # Wine's processes read the display scale (HKCU\Control Panel\Desktop
+  # LogPixels) as they start: it goes in while no server of the prefix runs.
+  if [ -n "${TAVEK_LOGPIXELS:-}" ]; then
+    if [ -n "${TAVEK_SERVER_UP:-}" ]; then
+      echo "wine-env: TAVEK_LOGPIXELS needs a wineserver of its own; one is running already" >&2
+      return 1
+    fi
+    wineserver -k >/dev/null 2>&1 || true
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$TAVEK_LOGPIXELS" /f >/dev/null 2>&1 ||
+      { echo "wine-env: could not set the display scale $TAVEK_LOGPIXELS in $WINEPREFIX" >&2; return 1; }
+    wineserver -w
+  fi
   # One persistent wineserver for the whole run: every test program then starts
   # in a fraction of the time a cold server needs.
   if [ -z "${TAVEK_SERVER_UP:-}" ]; then

@@ -23,7 +23,10 @@ namespace drive {
 // ---- The loop and the screen ------------------------------------------------------
 
 bool start_game_once() {
-    static const bool started = start_up();
+    // The program's manifest declares it aware of the display's scale; this
+    // process stands in for it. (Unaware, it would be told 96 dots per inch
+    // where the platform stretches programs, and read stretched rectangles back.)
+    static const bool started = (SetProcessDPIAware(), start_up());
     return started;
 }
 

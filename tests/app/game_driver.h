@@ -14,7 +14,8 @@
 namespace drive {
 
 // ---- The loop and the screen ------------------------------------------------------
-// Starts the game in this process the first time it is called; true once it stands.
+// Starts the game in this process the first time it is called, aware of the
+// display's scale as the program is; true once it stands.
 bool start_game_once();
 HWND main_window();
 // A fresh game on the running window: empty fields, counts " 0", the given PIN,

@@ -7,9 +7,14 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "game/app.h"
@@ -66,45 +71,96 @@ protected:
 struct Expected {
     int number;
     const char* class_prefix;
-    int x, y, width, height;
+    int x, y, width, height;  // units of 1/96 inch
     const char* text;
     DWORD style_bits;  // must all be set
     int font;          // 0: the toolkit default font
 };
 
+const Expected LAYOUT[] = {
+    {GADGET_OK, "Button", 110, 140, 50, 30, "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 0},
+    {GADGET_PROMPT, "Static", 70, 30, 140, 50, "Enter 4 Digit  PIN", SS_CENTER, FONT_PROMPT},
+    {GADGET_GUESS, "Edit", 90, 90, 90, 40, "", ES_NUMBER | WS_TABSTOP, FONT_DIGITS},
+    {GADGET_FRAME, "Button", 30, 20, 220, 240, "", BS_GROUPBOX, 0},
+    {GADGET_STRIKES, "Edit", 70, 210, 50, 40, " 0", ES_READONLY, FONT_DIGITS},
+    {GADGET_BALLS, "Edit", 160, 210, 50, 40, " 0", ES_READONLY, FONT_DIGITS},
+    {GADGET_STRIKES_LABEL, "Static", 70, 190, 60, 20, "Strikes", 0, FONT_LABEL},
+    {GADGET_BALLS_LABEL, "Static", 160, 190, 50, 20, "Balls", SS_CENTER, FONT_LABEL},
+    {GADGET_MESSAGE, "Static", 350, 230, 190, 40, "", SS_CENTER, FONT_LABEL},
+    {GADGET_DISPLAY, "RichEdit", 270, 30, 358, 185, "", ES_READONLY | ES_MULTILINE, FONT_DISPLAY},
+    {GADGET_ABOUT, "Button", 550, 230, 80, 40, "About", BS_DEFPUSHBUTTON, FONT_BUTTON},
+};
+
+// The display's scale. The layout's positions and sizes are units of 1/96
+// inch: the window and its gadgets stand at them times the display's dots per
+// inch over 96 (rounded to the nearest pixel), as the fonts, sized in points,
+// grow with the display too. The program runs once in the project's own prefix
+// and once more in a prefix per scale (tests/CMakeLists.txt).
+struct Scale {
+    int dpi;
+    int client_width, client_height;
+    int x, y;  // the window's outer top-left corner
+};
+constexpr Scale SCALES[] = {
+    {96, 660, 300, 216, 0},
+    {120, 825, 375, 270, 0},
+    {144, 990, 450, 324, 0},
+    {192, 1320, 600, 432, 0},
+};
+
+int display_dpi() {
+    HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    const int dpi = GetDeviceCaps(display, LOGPIXELSY);
+    DeleteDC(display);
+    return dpi;
+}
+
+// The prefix's display reports the scale the run was started for, and this
+// process is told it, aware of the display's scale as the program is.
+void expect_the_asked_scale() {
+    if (const char* asked = std::getenv("TAVEK_LOGPIXELS")) {
+        EXPECT_EQ(display_dpi(), std::atoi(asked));
+    }
+    EXPECT_TRUE(IsProcessDPIAware());
+}
+
+// The row the window follows: the display's scale, or 96 where it reports less.
+const Scale* scale_row() {
+    const int dpi = std::max(display_dpi(), 96);
+    for (const Scale& row : SCALES)
+        if (row.dpi == dpi) return &row;
+    return nullptr;
+}
+
+// A gadget's rectangle in its window's client area.
+RECT rect_in_window(HWND control, HWND window) {
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(HWND_DESKTOP, window, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
 TEST_F(MainWindow, GadgetsStandWhereAndAsTheLayoutSays) {
-    const Expected rows[] = {
-        {GADGET_OK, "Button", 110, 140, 50, 30, "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 0},
-        {GADGET_PROMPT, "Static", 70, 30, 140, 50, "Enter 4 Digit  PIN", SS_CENTER, FONT_PROMPT},
-        {GADGET_GUESS, "Edit", 90, 90, 90, 40, "", ES_NUMBER | WS_TABSTOP, FONT_DIGITS},
-        {GADGET_FRAME, "Button", 30, 20, 220, 240, "", BS_GROUPBOX, 0},
-        {GADGET_STRIKES, "Edit", 70, 210, 50, 40, " 0", ES_READONLY, FONT_DIGITS},
-        {GADGET_BALLS, "Edit", 160, 210, 50, 40, " 0", ES_READONLY, FONT_DIGITS},
-        {GADGET_STRIKES_LABEL, "Static", 70, 190, 60, 20, "Strikes", 0, FONT_LABEL},
-        {GADGET_BALLS_LABEL, "Static", 160, 190, 50, 20, "Balls", SS_CENTER, FONT_LABEL},
-        {GADGET_MESSAGE, "Static", 350, 230, 190, 40, "", SS_CENTER, FONT_LABEL},
-        {GADGET_DISPLAY, "RichEdit", 270, 30, 358, 185, "", ES_READONLY | ES_MULTILINE, FONT_DISPLAY},
-        {GADGET_ABOUT, "Button", 550, 230, 80, 40, "About", BS_DEFPUSHBUTTON, FONT_BUTTON},
-    };
+    const Scale* scale = scale_row();
+    ASSERT_NE(scale, nullptr) << "no row for the display's " << display_dpi() << " dots per inch";
+    const auto at_scale = [scale](int length) { return MulDiv(length, scale->dpi, 96); };
     std::vector<int> order;
     for (HWND child = GetWindow(main(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
         order.push_back(static_cast<int>(GetWindowLongPtrA(child, GWLP_ID)));
     EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 10, 9, 11})) << "creation order";
 
-    for (const Expected& row : rows) {
+    for (const Expected& row : LAYOUT) {
         SCOPED_TRACE(row.number);
         HWND h = control(row.number);
         ASSERT_NE(h, nullptr);
         char cls[64] = {};
         GetClassNameA(h, cls, sizeof cls);
         EXPECT_EQ(std::string(cls).rfind(row.class_prefix, 0), 0u) << cls;
-        RECT r;
-        GetWindowRect(h, &r);
-        MapWindowPoints(HWND_DESKTOP, main(), reinterpret_cast<POINT*>(&r), 2);
-        EXPECT_EQ(r.left, row.x);
-        EXPECT_EQ(r.top, row.y);
-        EXPECT_EQ(r.right - r.left, row.width);
-        EXPECT_EQ(r.bottom - r.top, row.height);
+        const RECT r = rect_in_window(h, main());
+        EXPECT_EQ(r.left, at_scale(row.x));
+        EXPECT_EQ(r.top, at_scale(row.y));
+        EXPECT_EQ(r.right - r.left, at_scale(row.width));
+        EXPECT_EQ(r.bottom - r.top, at_scale(row.height));
         EXPECT_EQ(get_gadget_text(row.number), row.text);
         const DWORD style = static_cast<DWORD>(GetWindowLongA(h, GWL_STYLE));
         EXPECT_EQ(style & row.style_bits, row.style_bits);
@@ -145,9 +201,7 @@ TEST_F(MainWindow, EachGameFontByNumberHasItsFaceAndSize) {
         {FONT_BUTTON, "Arial", 10},
         {FONT_ABOUT, "Courier New", 9},
     };
-    HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    const int dpi = GetDeviceCaps(display, LOGPIXELSY);
-    DeleteDC(display);
+    const int dpi = display_dpi();
     for (const auto& row : rows) {
         SCOPED_TRACE(row.number);
         auto* record = static_cast<HFONT*>(objects_find(toolkit.fonts, row.number));
@@ -162,6 +216,9 @@ TEST_F(MainWindow, EachGameFontByNumberHasItsFaceAndSize) {
 }
 
 TEST_F(MainWindow, WindowTitleStyleAndPlace) {
+    expect_the_asked_scale();
+    const Scale* scale = scale_row();
+    ASSERT_NE(scale, nullptr) << "no row for the display's " << display_dpi() << " dots per inch";
     char title[64] = {};
     GetWindowTextA(main(), title, sizeof title);
     EXPECT_STREQ(title, "Tavek PIN Program Ver. 0.11");
@@ -171,10 +228,84 @@ TEST_F(MainWindow, WindowTitleStyleAndPlace) {
     RECT client, outer;
     GetClientRect(main(), &client);
     GetWindowRect(main(), &outer);
-    EXPECT_EQ(client.right, 660);
-    EXPECT_EQ(client.bottom, 300);
-    EXPECT_EQ(outer.left, 216);
-    EXPECT_EQ(outer.top, 0);
+    EXPECT_EQ(client.right, scale->client_width);
+    EXPECT_EQ(client.bottom, scale->client_height);
+    EXPECT_EQ(outer.left, scale->x);
+    EXPECT_EQ(outer.top, scale->y);
+}
+
+// Whatever scale the display reports, even one too large for the screen, the
+// window is no smaller than at 96 dots per inch, and no larger than the work
+// area of its monitor where the window's 96 numbers would fit there.
+TEST_F(MainWindow, WindowNoSmallerThanAt96NorPastTheWorkArea) {
+    expect_the_asked_scale();
+    RECT client, outer;
+    GetClientRect(main(), &client);
+    GetWindowRect(main(), &outer);
+    EXPECT_GE(client.right, 660);
+    EXPECT_GE(client.bottom, 300);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    ASSERT_TRUE(GetMonitorInfoA(MonitorFromWindow(main(), MONITOR_DEFAULTTONEAREST), &monitor));
+    const RECT& work = monitor.rcWork;
+    RECT frame{0, 0, 660, 300};
+    AdjustWindowRect(&frame, static_cast<DWORD>(GetWindowLongA(main(), GWL_STYLE)), FALSE);
+    std::printf("window at %d dots per inch: client %ldx%ld at %ld,%ld; work area %ldx%ld\n", display_dpi(),
+                client.right, client.bottom, outer.left, outer.top, work.right - work.left, work.bottom - work.top);
+    if (216 + (frame.right - frame.left) > work.right || frame.bottom - frame.top > work.bottom) return;
+    EXPECT_LE(outer.right, work.right);
+    EXPECT_LE(outer.bottom, work.bottom);
+}
+
+// Every text a gadget shows fits in it on one line in the gadget's own font.
+// Where the fonts grow with the display and the gadgets do not, the prompt
+// wraps onto a second line and the labels and the counts' digits are cut.
+TEST_F(MainWindow, EveryTextFitsItsGadgetOnOneLine) {
+    const struct {
+        int gadget;
+        const char* text;
+    } rows[] = {
+        {GADGET_PROMPT, "Enter 4 Digit  PIN"},
+        {GADGET_STRIKES_LABEL, "Strikes"},
+        {GADGET_BALLS_LABEL, "Balls"},
+        {GADGET_STRIKES, " 0"},
+        {GADGET_STRIKES, " 99"},
+        {GADGET_BALLS, " 0"},
+        {GADGET_BALLS, " 99"},
+        {GADGET_GUESS, "1234"},
+        {GADGET_OK, "OK"},
+        {GADGET_ABOUT, "About"},
+        {GADGET_MESSAGE, "YOU CHOSE POORLY"},
+        {GADGET_MESSAGE, "Enter Another PIN"},
+        {GADGET_MESSAGE, "  Hint: 1234"},
+    };
+    // The tightest fit across and down, for the record of each scale.
+    struct Tightest {
+        long margin = LONG_MAX;
+        std::string where;
+    } across, down;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(row.gadget) + " \"" + row.text + "\"");
+        HWND h = control(row.gadget);
+        ASSERT_NE(h, nullptr);
+        RECT client;
+        GetClientRect(h, &client);
+        HDC dc = GetDC(h);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0)));
+        SIZE extent{};
+        GetTextExtentPoint32A(dc, row.text, lstrlenA(row.text), &extent);
+        SelectObject(dc, old);
+        ReleaseDC(h, dc);
+        EXPECT_LE(extent.cx, client.right) << "too wide";
+        EXPECT_LE(extent.cy, client.bottom) << "too high";
+        const std::string where = std::string("\"") + row.text + "\" " + std::to_string(extent.cx) + "x" +
+                                  std::to_string(extent.cy) + " in " + std::to_string(client.right) + "x" +
+                                  std::to_string(client.bottom);
+        if (client.right - extent.cx < across.margin) across = {client.right - extent.cx, where};
+        if (client.bottom - extent.cy < down.margin) down = {client.bottom - extent.cy, where};
+    }
+    std::printf("texts at %d dots per inch: smallest margins %ld px across (%s), %ld px down (%s)\n", display_dpi(),
+                across.margin, across.where.c_str(), down.margin, down.where.c_str());
 }
 
 // The font file behind a font, as the platform hands it out.

@@ -17,6 +17,14 @@ TITLE = "Tavek PIN Program Ver. 0.11"
 OK, PROMPT, GUESS, FRAME, STRIKES, BALLS = 0, 1, 2, 3, 4, 5
 STRIKES_LABEL, BALLS_LABEL, DISPLAY, MESSAGE, ABOUT = 6, 7, 9, 10, 11
 FIELD = re.compile(r"(\w+)=(\S*)")
+# The display's scale the run was started for (TAVEK_LOGPIXELS, tools/wine-env.sh),
+# never below 96: the layout's numbers are units of 1/96 inch, placed at it.
+SCALE = max(96, int(os.environ.get("TAVEK_LOGPIXELS") or 96))
+
+
+def at_scale(length):
+    """A length of 1/96 inch units in pixels at SCALE, to the nearest pixel."""
+    return (length * SCALE + 48) // 96
 
 
 def unescape(text):
@@ -96,6 +104,18 @@ class Game:
         self.key("Return")
         self.wait_for(lambda s: s["controls"][GUESS]["text"] == "", f"the guess {digits} judged")
 
+    def screenshot(self, name):
+        """Saves the window as it stands, for a person to look at, beside the game's
+        program: screenshots/<Wine version>-<dots per inch>dpi-<name>.png."""
+        w = self.state()["window"]
+        wine = subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout.split()[0]
+        folder = os.path.join(os.path.dirname(os.path.abspath(GAME)), "screenshots")
+        os.makedirs(folder, exist_ok=True)
+        path = os.path.join(folder, f"{wine}-{SCALE}dpi-{name}.png")
+        subprocess.run(["import", "-window", "root", "-crop", f"{w['w']}x{w['h']}+{w['x']}+{w['y']}", path],
+                       check=True)
+        return path
+
     def close(self):
         if self.process.poll() is None:
             self.process.kill()
@@ -115,8 +135,9 @@ class Play(unittest.TestCase):
         s = self.game.state()
         w = s["window"]
         self.assertEqual(w["text"], TITLE)
-        self.assertEqual((w["cw"], w["ch"]), (660, 300))
-        self.assertEqual((w["x"], w["y"]), (216, 0))
+        self.assertEqual(w["dpi"], SCALE, "the program is not aware of the display's scale: the platform stretches it")
+        self.assertEqual((w["cw"], w["ch"]), (at_scale(660), at_scale(300)))
+        self.assertEqual((w["x"], w["y"]), (at_scale(216), 0))
         expected = [  # number, class prefix, x, y, width, height, text
             (OK, "Button", 110, 140, 50, 30, "OK"),
             (PROMPT, "Static", 70, 30, 140, 50, "Enter 4 Digit  PIN"),
@@ -134,13 +155,21 @@ class Play(unittest.TestCase):
             with self.subTest(gadget=number):
                 c = s["controls"][number]
                 self.assertTrue(c["class"].startswith(cls), c["class"])
-                self.assertEqual((c["x"], c["y"], c["w"], c["h"]), (x, y, width, height))
+                self.assertEqual((c["x"], c["y"], c["w"], c["h"]), tuple(map(at_scale, (x, y, width, height))))
                 self.assertEqual(c["text"], text)
                 self.assertEqual(c["visible"], 1)
         style = {n: int(c["style"], 16) for n, c in s["controls"].items()}
         self.assertTrue(style[GUESS] & 0x2000, "the guess field takes digits only")
         for n in (STRIKES, BALLS, DISPLAY):
             self.assertTrue(style[n] & 0x800, f"gadget {n} is read-only")
+        # Digits in the guess field and the About text in the display, for a person to look at.
+        g = self.game
+        g.focus_guess()
+        g.type("12")
+        g.click(ABOUT)
+        g.wait_for(lambda st: st["controls"][DISPLAY]["text"] != "" and st["controls"][GUESS]["text"] == "12",
+                   "the About text beside the digits")
+        g.screenshot("about")
 
     def test_letters_refused_and_short_guess_judged_nothing(self):
         g = self.game

@@ -1,6 +1,7 @@
 // Reads the game's window from outside, as a person's eyes would: prints one
-// line for the window and one per control (number, class, rectangle in client
-// coordinates and on screen, focus, visibility, style and text).
+// line for the window (with the dots per inch it was given) and one per control
+// (number, class, rectangle in client coordinates and on screen, focus,
+// visibility, style and text).
 //   probe [title]         the window with that exact title (default: the game's)
 //   probe --post-close N  posts WM_CLOSE N times to the game's window
 #include <windows.h>
@@ -68,9 +69,21 @@ BOOL CALLBACK print_control(HWND control, LPARAM lparam) {
     return TRUE;
 }
 
+// The window's dots per inch as the platform gives it to its program: the
+// display's where the program is aware of the display's scale, 96 where the
+// platform stretches it. 0 where the platform cannot tell.
+unsigned window_dpi(HWND window) {
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    const auto query =
+        reinterpret_cast<DpiForWindow>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow"));
+    return query ? query(window) : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Aware of the display's scale: rectangles in the display's own pixels.
+    SetProcessDPIAware();
     if (argc == 3 && std::string(argv[1]) == "--post-close") {
         HWND top = FindWindowA(nullptr, default_title);
         if (!top) return 1;
@@ -92,9 +105,9 @@ int main(int argc, char** argv) {
     GetClientRect(top, &client);
     POINT origin{0, 0};
     ClientToScreen(top, &origin);
-    std::printf("window x=%ld y=%ld w=%ld h=%ld cw=%ld ch=%ld ox=%ld oy=%ld active=%d style=%08lx text=%s\n",
+    std::printf("window x=%ld y=%ld w=%ld h=%ld cw=%ld ch=%ld ox=%ld oy=%ld dpi=%u active=%d style=%08lx text=%s\n",
                 outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top, client.right, client.bottom,
-                origin.x, origin.y, info.hwndActive == top ? 1 : 0,
+                origin.x, origin.y, window_dpi(top), info.hwndActive == top ? 1 : 0,
                 static_cast<unsigned long>(GetWindowLongA(top, GWL_STYLE)), escaped(text_of(top)).c_str());
     Context context{top, info.hwndFocus};
     EnumChildWindows(top, print_control, reinterpret_cast<LPARAM>(&context));

@@ -3,6 +3,7 @@
 // and inputs answer with, fonts, frames, and numbers that name no gadget.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -311,6 +312,22 @@ TEST_F(Gadgets, FrameTypesMakeTheirControls) {
     }
 }
 
+// A gadget's rectangle in its window, in pixels.
+RECT rect_in_parent(HWND control) {
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+// The pixels a rectangle of 1/96 inch units stands at on this display.
+RECT at_scale(int x, int y, int width, int height) {
+    return RECT{at_display_scale(x), at_display_scale(y), at_display_scale(x) + at_display_scale(width),
+                at_display_scale(y) + at_display_scale(height)};
+}
+
+// What is given is scaled as a creator's numbers are (units of 1/96 inch);
+// what is kept stays the pixels it was, KEEP_VALUE itself never scaled.
 TEST_F(Gadgets, ResizeKeepsWhatIsNotGiven) {
     ASSERT_NE(create_frame(3, 10, 20, 200, 100, "Frame"), 0);
     ASSERT_NE(create_button(0, 30, 40, 80, 24, "OK", 0), 0);
@@ -319,20 +336,18 @@ TEST_F(Gadgets, ResizeKeepsWhatIsNotGiven) {
         int gadget, x, y, width, height;
         RECT expected;
     } rows[] = {
-        {3, 15, KEEP_VALUE, KEEP_VALUE, 120, {15, 20, 215, 140}},
-        {0, KEEP_VALUE, 50, 90, KEEP_VALUE, {30, 50, 120, 74}},
-        {3, KEEP_VALUE, KEEP_VALUE, KEEP_VALUE, KEEP_VALUE, {15, 20, 215, 140}},
-        {0, 35, 45, 60, 20, {35, 45, 95, 65}},
-        {6, KEEP_VALUE, KEEP_VALUE, 80, KEEP_VALUE, {130, 40, 210, 60}},
+        {3, 15, KEEP_VALUE, KEEP_VALUE, 120, at_scale(15, 20, 200, 120)},
+        {0, KEEP_VALUE, 50, 90, KEEP_VALUE, at_scale(30, 50, 90, 24)},
+        {3, KEEP_VALUE, KEEP_VALUE, KEEP_VALUE, KEEP_VALUE, at_scale(15, 20, 200, 120)},
+        {0, 35, 45, 60, 20, at_scale(35, 45, 60, 20)},
+        {6, KEEP_VALUE, KEEP_VALUE, 80, KEEP_VALUE, at_scale(130, 40, 80, 20)},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.gadget);
         HWND control = gadget_handle(row.gadget);
         UpdateWindow(window);
         EXPECT_EQ(resize_gadget(row.gadget, row.x, row.y, row.width, row.height), 1);
-        RECT rect{};
-        GetWindowRect(control, &rect);
-        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
+        const RECT rect = rect_in_parent(control);
         EXPECT_TRUE(EqualRect(&rect, &row.expected))
             << rect.left << "," << rect.top << "," << rect.right << "," << rect.bottom;
         if (row.gadget == 3) continue;
@@ -344,6 +359,50 @@ TEST_F(Gadgets, ResizeKeepsWhatIsNotGiven) {
         EXPECT_TRUE(EqualRect(&update, &client))
             << update.left << "," << update.top << "," << update.right << "," << update.bottom;
     }
+}
+
+// Gadgets stand at their window's scale (under a window the toolkit did not
+// open, at the display's). A rectangle that cannot be had in pixels there is
+// refused as a control the platform refuses: the gadget under the number
+// stays where it was, and nothing is placed at a wrapped-round number.
+TEST_F(Gadgets, PlacedAtTheirWindowsScaleAndRefusedOutOfReach) {
+    ASSERT_NE(create_label(4, 10, 20, 60, 30, "kept", 0), 0);
+    HWND kept = gadget_handle(4);
+    const RECT where = rect_in_parent(kept);
+    const RECT expected = at_scale(10, 20, 60, 30);
+    EXPECT_TRUE(EqualRect(&where, &expected));
+
+    const bool scaled = at_display_scale(96) > 96;
+    const struct {
+        const char* name;
+        int x, y, width, height;
+        bool refused;  // on this display
+    } rows[] = {
+        {"right edge past the int range", INT_MAX - 5, 0, 10, 10, true},
+        {"bottom edge past the int range", 0, INT_MAX - 5, 10, 10, true},
+        {"half the range each for x and width", INT_MAX / 2, 0, INT_MAX / 2, 10, scaled},
+        {"half the range each for y and height", 0, INT_MAX / 2, 10, INT_MAX / 2, scaled},
+        {"a width past the int range once scaled", 0, 0, INT_MAX - 100, 10, scaled},
+        {"a position that scaled is KEEP_VALUE", -43690, 0, 10, 10, at_display_scale(-43690) == KEEP_VALUE},
+    };
+    for (const auto& row : rows) {
+        if (!row.refused) continue;  // in reach at 96 dots per inch: nothing to refuse
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(create_button(4, row.x, row.y, row.width, row.height, "new", 0), 0);
+        EXPECT_EQ(gadget_handle(4), kept);
+        EXPECT_EQ(resize_gadget(4, row.x, row.y, row.width, row.height), 0);
+        const RECT now = rect_in_parent(kept);
+        EXPECT_TRUE(EqualRect(&now, &where)) << now.left << "," << now.top << "," << now.right << "," << now.bottom;
+    }
+
+    HWND plain = CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(plain, nullptr);
+    use_gadget_list(plain);
+    ASSERT_NE(create_label(5, 10, 20, 60, 30, "plain", 0), 0);
+    const RECT in_plain = rect_in_parent(gadget_handle(5));
+    EXPECT_TRUE(EqualRect(&in_plain, &expected));
+    use_gadget_list(window);
+    DestroyWindow(plain);
 }
 
 TEST_F(Gadgets, NumbersNamingNoGadgetDoNothing) {

@@ -84,8 +84,8 @@ TEST_F(Windows, FlagsChooseCaptionShowStateAndTheClientSize) {
         RECT client;
         GetClientRect(window, &client);
         if (!row.minimised && !row.maximised) {
-            EXPECT_EQ(client.right, 320);
-            EXPECT_EQ(client.bottom, 180);
+            EXPECT_EQ(client.right, at_display_scale(320));
+            EXPECT_EQ(client.bottom, at_display_scale(180));
         }
         close_window(3);
     }
@@ -94,7 +94,8 @@ TEST_F(Windows, FlagsChooseCaptionShowStateAndTheClientSize) {
 TEST_F(Windows, PlacementFollowsTheCentringBitsAndTheKeepValue) {
     ASSERT_EQ(GetActiveWindow(), nullptr) << "the rows without a reference need no active window";
     const int screen_width = GetSystemMetrics(SM_CXSCREEN), screen_height = GetSystemMetrics(SM_CYSCREEN);
-    RECT outer{0, 0, 400, 300};
+    const auto at = at_display_scale;  // KEEP_VALUE is never scaled
+    RECT outer{0, 0, at(400), at(300)};
     AdjustWindowRect(&outer, WS_CAPTION, FALSE);
     const int width = outer.right - outer.left, height = outer.bottom - outer.top;
     HWND owner = open(0, WINDOW_HIDDEN, 100, 120, 600, 500);
@@ -113,10 +114,10 @@ TEST_F(Windows, PlacementFollowsTheCentringBitsAndTheKeepValue) {
     // Closing an owned window activates its owner, so the rows without a
     // reference window come first.
     const Row rows[] = {
-        {"no reference window", 70, 60, 0, WINDOW_CENTRE_OWNER, nullptr, 70, 60, width, height},
-        {"no reference keeps KEEP_VALUE", KEEP_VALUE, 60, 0, WINDOW_CENTRE_OWNER, nullptr, KEEP_VALUE, 60, width,
+        {"no reference window", 70, 60, 0, WINDOW_CENTRE_OWNER, nullptr, at(70), at(60), width, height},
+        {"no reference keeps KEEP_VALUE", KEEP_VALUE, 60, 0, WINDOW_CENTRE_OWNER, nullptr, KEEP_VALUE, at(60), width,
          height},
-        {"as given", 30, 40, 0, 0, nullptr, 30, 40, width, height},
+        {"as given", 30, 40, 0, 0, nullptr, at(30), at(40), width, height},
         {"x kept", KEEP_VALUE, 40, 0, 0, nullptr, PLATFORM, PLATFORM, width, height},
         {"y kept", 30, KEEP_VALUE, 0, 0, nullptr, PLATFORM, PLATFORM, width, height},
         {"screen centre", 5, 5, 0, WINDOW_CENTRE_SCREEN, nullptr, (screen_width - width) / 2,
@@ -146,6 +147,88 @@ TEST_F(Windows, PlacementFollowsTheCentringBitsAndTheKeepValue) {
         EXPECT_EQ(rect.bottom - rect.top, row.height);
         close_window(5);
     }
+}
+
+// A window whose rectangle cannot be had in pixels at its scale is refused
+// before anything under its number is touched, never placed at a number
+// wrapped round.
+TEST_F(Windows, ARectangleOutOfReachIsRefusedAndTheWindowUnderItsNumberStays) {
+    HWND standing = open(6, WINDOW_HIDDEN, 10, 10, 200, 100);
+    ASSERT_NE(standing, nullptr);
+    const bool scaled = at_display_scale(96) > 96;
+    const struct {
+        const char* name;
+        int x, y, width, height;
+        bool refused;  // on this display
+    } rows[] = {
+        {"right edge past the int range", INT_MAX - 50, 0, 100, 100, true},
+        {"bottom edge past the int range", 0, INT_MAX - 50, 100, 100, true},
+        {"a client width of INT_MAX", 10, 10, INT_MAX, 100, true},
+        {"half the range each for x and width", INT_MAX / 2, 0, INT_MAX / 2, 100, scaled},
+        {"a client height past the int range once scaled", 0, 0, 100, INT_MAX - 100, scaled},
+    };
+    for (const auto& row : rows) {
+        if (!row.refused) continue;  // in reach at 96 dots per inch: nothing to refuse
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(open(6, WINDOW_HIDDEN, row.x, row.y, row.width, row.height), nullptr);
+        EXPECT_EQ(open(-1, WINDOW_HIDDEN, row.x, row.y, row.width, row.height), nullptr);
+        EXPECT_EQ(window_handle(6), standing);
+        EXPECT_TRUE(IsWindow(standing));
+    }
+    close_window(6);
+    EXPECT_TRUE(no_windows_left());
+}
+
+// On a display of more than 96 dots per inch a window is scaled with it, but
+// no further than keeps it within the work area, and its gadgets follow the
+// window's own scale. Asked for here: a window that fits at 96 and would
+// reach past the work area's right edge at the display's scale.
+TEST_F(Windows, AWindowScaledPastTheWorkAreaStopsWithinItAndItsGadgetsFollow) {
+    const int display = at_display_scale(96);
+    if (display == 96) GTEST_SKIP() << "nothing is scaled on this display";
+    RECT work{};
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
+    const int x = work.left + 8, y = work.top, width = (work.right - work.left) * 4 / 5, height = 100;
+    HWND window = open(7, 0xCC0000, x, y, width, height);
+    ASSERT_NE(window, nullptr);
+    RECT outer, client;
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &client);
+    EXPECT_LE(outer.right, work.right);
+    EXPECT_LE(outer.bottom, work.bottom);
+    // The one scale that gives the window its size and place.
+    int dpi = 0;
+    for (int d = 96; d <= display && !dpi; ++d)
+        if (client.right == MulDiv(width, d, 96) && client.bottom == MulDiv(height, d, 96) &&
+            outer.left == MulDiv(x, d, 96) && outer.top == MulDiv(y, d, 96))
+            dpi = d;
+    ASSERT_GT(dpi, 96) << "not scaled, or not by one scale: " << client.right << "x" << client.bottom;
+    EXPECT_LT(dpi, display);
+    // The largest that keeps it within: one more and it would reach past.
+    EXPECT_GT(MulDiv(x, dpi + 1, 96) + MulDiv(width, dpi + 1, 96) + (outer.right - outer.left - client.right),
+              work.right);
+
+    use_gadget_list(window);
+    ASSERT_NE(create_label(-1, 10, 20, 60, 30, "in it", 0), 0);
+    ASSERT_NE(create_button(1, 100, 20, 60, 30, "in it", 0), 0);
+    ASSERT_EQ(resize_gadget(1, KEEP_VALUE, 50, KEEP_VALUE, 40), 1);
+    const struct {
+        HWND control;
+        int x, y, width, height;
+    } gadgets[] = {
+        {GetWindow(window, GW_CHILD), 10, 20, 60, 30},
+        {gadget_handle(1), 100, 50, 60, 40},
+    };
+    for (const auto& g : gadgets) {
+        RECT r;
+        GetWindowRect(g.control, &r);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+        EXPECT_EQ(r.left, MulDiv(g.x, dpi, 96));
+        EXPECT_EQ(r.top, MulDiv(g.y, dpi, 96));
+        EXPECT_EQ(r.right - r.left, MulDiv(g.width, dpi, 96));
+        EXPECT_EQ(r.bottom - r.top, MulDiv(g.height, dpi, 96));
+    }
+    close_window(7);
 }
 
 TEST_F(Windows, FailedCreationLeavesNoWindowSlotOrClass) {
