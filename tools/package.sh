@@ -137,7 +137,8 @@ for arch in i686 x86_64; do
     -D ProductCode="$(guid_of "tavek-pin product $version $name")" \
     -D Exe=tavek-pin.exe -D Icon=tavek-pin.ico -o "$msi" tavek-pin.wxs) >"$m/wixl.log" 2>&1 ||
     { cat "$m/wixl.log"; fail "wixl $name failed"; }
-  msidump -d "$m/tables" "$msi" >/dev/null 2>&1 || fail "msidump $name failed"
+  # (msidump writes the binary columns into a folder of the current one.)
+  (cd "$m/tables" && msidump -d . "$msi") >/dev/null 2>&1 || fail "msidump $name failed"
   # The major upgrade also replaces the same version (of the other architecture:
   # an installed copy of this very package is repaired instead). wixl writes
   # the upgrade row with its highest version exclusive; its attributes are a
