@@ -56,6 +56,7 @@ submit() {
   read -r x y < <(sed -n 's/^control id=2 .* w=\([0-9]*\) h=\([0-9]*\) sx=\([0-9-]*\) sy=\([0-9-]*\) .*/\3 \1 \4 \2/p' <<<"$state" |
     awk '{ print $1 + int($2 / 2), $3 + int($4 / 2) }')
   xdotool mousemove "$x" "$y" click 1
+  wait_window 20 "grep -q '^control id=2 .* focus=1 ' <<<\"\$state\"" || return 1
   xdotool type --delay 40 "$1"
   wait_window 20 "[ \"\$(field \"\$state\" 2)\" = '$1' ]" || return 1
   xdotool key Return
@@ -126,16 +127,15 @@ drives() {
 
 # ---- The installers --------------------------------------------------------------------
 # snapshot NAME: the prefix's files and registry as text. Left out: the time
-# Wine's registry files keep per key, and the device classes and devices
-# (System\CurrentControlSet\Control\Class and \Enum), which Wine itself
-# rewrites as it starts its drivers.
+# Wine's registry files keep per key, and the device classes, video devices and
+# devices (Control\Class, Control\Video and Enum of the system's control set),
+# which Wine itself rewrites as it starts its drivers.
 snapshot() {
   "$WINESERVER" -w
   (cd "$WINEPREFIX" && find . -path ./.update-timestamp -prune -o -printf '%y %P\n' | LC_ALL=C sort) >"$dir/$1.files"
   cat "$WINEPREFIX/system.reg" "$WINEPREFIX/user.reg" "$WINEPREFIX/userdef.reg" |
     sed -e 's/^\(\[.*\]\) [0-9]*$/\1/' -e '/^#time=/d' |
-    awk '/^\[/ { devices = index($0, "[System\\\\CurrentControlSet\\\\Control\\\\Class") == 1 ||
-                           index($0, "[System\\\\CurrentControlSet\\\\Enum") == 1 }
+    awk '/^\[/ { devices = $0 ~ /^\[System\\\\(CurrentControlSet|ControlSet[0-9]+)\\\\(Control\\\\Class|Control\\\\Video|Enum)(\\\\|\])/ }
          !devices' >"$dir/$1.reg"
 }
 # left_over WHAT: compares the prefix with the snapshot "before". What an
@@ -160,8 +160,9 @@ left_over() {
   fi
 }
 msiexec() { "$wine" msiexec "$@" >/dev/null 2>&1; }
-# The entries of the list of installed apps: "{code}|||name" lines.
-installed() { "$wine" uninstaller --list 2>/dev/null | tr -d '\r'; }
+# The entries of the list of installed apps: "{code}|||name" lines (Wine 10
+# writes them to the error stream, Wine 8 to the output).
+installed() { "$wine" uninstaller --list 2>&1 | tr -d '\r\0' | grep -F '|||'; }
 # reg_value KEY NAME: a string value of HKLM\KEY (64-bit view, then 32-bit).
 reg_value() {
   local key

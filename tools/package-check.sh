@@ -252,7 +252,7 @@ isolated() {
 why=$(isolated)
 if [ -z "$why" ]; then
   say "the prefix: drives $(ls -A "$prefix/dosdevices" | tr '\n' ' ')(C: alone), user folders" \
-    "$(cd "$users" && find . -mindepth 1 -maxdepth 1 -type d -printf '%P ' | LC_ALL=C sort) plain folders, menu builder off"
+    "$(cd "$users" && find . -mindepth 1 -maxdepth 1 -type d -printf '%P\n' | LC_ALL=C sort | paste -sd,) plain folders, menu builder off"
 else
   bad "the prefix is not isolated: $why"
 fi
