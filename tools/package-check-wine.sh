@@ -34,8 +34,9 @@ say() { echo "$*"; }
 bad() { echo "FAILED: $*"; failed=1; }
 
 # ---- Reading the game window from outside ------------------------------------------
-# The probe's lines for the game window ("none" while there is none).
-window_state() { "$wine" "$dir/probe.exe" 2>/dev/null; }
+# The probe's lines for the game window ("none" while there is none), without
+# the carriage returns Wine's C library puts before each line end.
+window_state() { "$wine" "$dir/probe.exe" 2>/dev/null | tr -d '\r'; }
 # The text of control ID in a probe output.
 field() { sed -n "s/^control id=$2 .* text=//p" <<<"$1"; }
 # wait_window SECONDS CONDITION: polls the window until the shell condition
@@ -50,15 +51,26 @@ wait_window() {
   return 1
 }
 game_shown() { [ "$(grep -c '^control ' <<<"$state")" -eq 11 ]; }
-# Types digits into the guess field (id 2) and submits them with Enter.
+# Types digits into the guess field (id 2) and submits them with Enter. The
+# digits go in one at a time, each awaited in the field: on a busy machine a
+# key typed again at once (the second 0 of 0000) can be lost on its way through
+# the X server and Wine, and is typed again.
 submit() {
-  local x y
+  local x y typed="" digit try
   read -r x y < <(sed -n 's/^control id=2 .* w=\([0-9]*\) h=\([0-9]*\) sx=\([0-9-]*\) sy=\([0-9-]*\) .*/\3 \1 \4 \2/p' <<<"$state" |
     awk '{ print $1 + int($2 / 2), $3 + int($4 / 2) }')
   xdotool mousemove "$x" "$y" click 1
   wait_window 20 "grep -q '^control id=2 .* focus=1 ' <<<\"\$state\"" || return 1
-  xdotool type --delay 40 "$1"
-  wait_window 20 "[ \"\$(field \"\$state\" 2)\" = '$1' ]" || return 1
+  while [ ${#typed} -lt ${#1} ]; do
+    digit=${1:${#typed}:1}
+    for try in 1 2 3; do
+      xdotool key "$digit"
+      wait_window 5 "[ \"\$(field \"\$state\" 2)\" = '$typed$digit' ]" && break
+      [ "$(field "$state" 2)" = "$typed" ] || return 1
+    done
+    [ "$(field "$state" 2)" = "$typed$digit" ] || return 1
+    typed=$typed$digit
+  done
   xdotool key Return
   wait_window 20 "[ -z \"\$(field \"\$state\" 2)\" ]"
 }
@@ -75,7 +87,14 @@ play() {
   tavek-pin >/dev/null 2>&1 &
   game=$!
   cd /tmp || return 1
-  wait_window 180 game_shown || { bad "the game window did not open"; kill "$game"; return 1; }
+  # Until the window shows, no program of ours runs in the prefix: the first
+  # start is still making it.
+  if ! timeout 180 xdotool search --sync --onlyvisible --name 'Tavek PIN Program' >/dev/null ||
+    ! wait_window 60 game_shown; then
+    bad "the game window did not open"
+    kill "$game"
+    return 1
+  fi
   say "tavek-pin opened the game window"
   # A miss: a Strike or a Ball counted and its line on top of the display
   # (should 0000 be the PIN, it wins and 1111 is the miss).
@@ -90,7 +109,7 @@ play() {
     esac
   done
   if [ -n "$miss" ]; then
-    say "a miss typed in ($miss): strikes '$(field "$state" 4)', balls '$(field "$state" 5)', display '$(field "$state" 9 | cut -c1-50)'"
+    say "a miss typed in ($miss): strikes '$(field "$state" 4)', balls '$(field "$state" 5)', display '$(field "$state" 9 | sed 's/\\r.*//')'"
   else
     bad "no miss was counted: $(field "$state" 4)/$(field "$state" 5) '$(field "$state" 9)'"
   fi
