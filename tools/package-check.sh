@@ -216,6 +216,7 @@ out=$(as_player "xvfb-run -a -s \"-screen 0 1024x768x24\" bash /tmp/check/packag
 rc=$?
 report "$out"
 [ $rc -eq 0 ] || grep -q '^FAILED' <<<"$out" || bad "the play ended with exit code $rc"
+[ $rc -eq 0 ] || tail -n 20 "$log"
 prefix=$r/home/player/.local/share/tavek-pin/wine
 if [ -s "$r/tmp/screen.xwd" ]; then
   mkdir -p build
