@@ -1,6 +1,8 @@
 #!/bin/bash
 # tavek-pin: starts Tavek PIN Program under Wine, in a Wine prefix of the
-# player's own that the first start makes.
+# player's own that the first start makes. The prefix reaches nothing of the
+# player's: drive C: (the prefix's own) is its only drive, its user folders are
+# its own, and Wine's menu builder never runs (tools/wine-prefix.sh).
 set -u
 lib=/usr/lib/tavek-pin
 
@@ -9,20 +11,22 @@ if [ -z "${DISPLAY:-}" ]; then
   exit 1
 fi
 
+source "$lib/wine-prefix.sh"
 export WINEPREFIX="${XDG_DATA_HOME:-$HOME/.local/share}/tavek-pin/wine"
 export WINEARCH=win64
 export WINEDEBUG=-all
-# Quiet first start: no offers to install Mono or Gecko.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDLLOVERRIDES=$tavek_dll_overrides
 # Wine's 64-bit part alone runs the game: no i386 architecture needed.
 export TAVEK_WINE=/usr/lib/wine/wine64
 export TAVEK_WINESERVER=/usr/lib/wine/wineserver64
 export WINESERVER=$TAVEK_WINESERVER
 
-source "$lib/wine-prefix.sh"
 mkdir -p "$(dirname "$WINEPREFIX")"
-if ! tavek_prefix_ensure Y; then
+if ! tavek_prefix_ensure Y Y C; then
   echo "tavek-pin: could not prepare the Wine prefix $WINEPREFIX" >&2
   exit 1
 fi
+# The program is started by its Unix path, which Wine reaches without a drive,
+# from the prefix's C:\ rather than from a folder of the home.
+cd "$WINEPREFIX/drive_c" || exit 1
 exec "$TAVEK_WINE" "$lib/tavek-pin.exe" "$@"

@@ -2,12 +2,16 @@
 # Builds the players' packages into dist/:
 #   tavek-pin-0.11-windows-x86.zip, tavek-pin-0.11-windows-x64.zip
 #       tavek-pin.exe (static, GUI subsystem, manifest, icon, version) and README.txt
+#   tavek-pin-0.11-windows-x86.msi, tavek-pin-0.11-windows-x64.msi
+#       Windows installers (packaging/tavek-pin.wxs, built with Debian's wixl):
+#       the program in Program Files\Tavek PIN, a Start-menu shortcut, an entry
+#       in the list of installed apps
 #   tavek-pin_0.11_amd64.deb
 #       the x64 program under /usr/lib/tavek-pin, run under Wine's 64-bit part by
 #       the launcher /usr/games/tavek-pin; desktop entry, icons, manual page
 # Release builds without the test tree, in fresh build folders (build/package-*).
-# Archive dates come from the last commit (SOURCE_DATE_EPOCH), so that two
-# builds of one commit give the same bytes.
+# Archive and installer dates come from the last commit (SOURCE_DATE_EPOCH), so
+# that two builds of one commit give the same bytes.
 #   tools/package.sh                       build, then run lintian on the .deb
 #   tools/package.sh --check-reproducible  build twice, from clean clones of HEAD in
 #                                          two different folders, and compare SHA-256
@@ -34,7 +38,8 @@ fail() { echo "package: $*" >&2; exit 1; }
 bash tools/setup.sh package >/dev/null || fail "could not install what packaging needs (run as root)"
 git rev-parse --git-dir >/dev/null 2>&1 || fail "not a git checkout: the archive dates come from the last commit"
 
-packages=("tavek-pin-$version-windows-x86.zip" "tavek-pin-$version-windows-x64.zip" "tavek-pin_${version}_amd64.deb")
+packages=("tavek-pin-$version-windows-x86.zip" "tavek-pin-$version-windows-x64.zip"
+  "tavek-pin-$version-windows-x86.msi" "tavek-pin-$version-windows-x64.msi" "tavek-pin_${version}_amd64.deb")
 
 if [ -n "$check" ]; then
   [ -z "$(git status --porcelain)" ] || say "note: uncommitted changes are not part of the check; it builds the last commit"
@@ -99,6 +104,62 @@ for arch in i686 x86_64; do
   # -X: no owner or Unix time fields; the names in a fixed order.
   (cd "$z" && zip -q -X -D "$root/dist/tavek-pin-$version-windows-$name.zip" tavek-pin.exe README.txt) ||
     fail "zip $name failed"
+done
+
+# ---- The Windows installers --------------------------------------------------------
+# A GUID made from a text: the same text always gives the same GUID (SHA-256,
+# laid out as a name-based GUID of version 5).
+guid_of() {
+  local h variant
+  h=$(printf '%s' "$1" | sha256sum | cut -c1-32)
+  variant=$(printf '%x' $(( (16#${h:16:1} & 3) | 8 )))
+  printf '%s-%s-5%s-%s%s-%s' "${h:0:8}" "${h:8:4}" "${h:13:3}" "$variant" "${h:17:3}" "${h:20:12}" | tr a-f A-F
+}
+# msidump writes tables as .idt text (three lines of heading, then one row a
+# line, tab-separated, CRLF line ends). idt_set FILE MATCH KEY COLUMN VALUE
+# changes column COLUMN of the rows whose column MATCH holds KEY.
+idt_set() {
+  awk -F'\t' -v match_column="$2" -v key="$3" -v column="$4" -v value="$5" 'BEGIN { OFS = "\t" }
+    { sub(/\r$/, "") } NR > 3 && $match_column == key { $column = value } { printf "%s\r\n", $0 }' "$1" >"$1.new" &&
+    mv "$1.new" "$1"
+}
+msi_date=$(date -u -d "@$SOURCE_DATE_EPOCH" '+%Y/%m/%d %H:%M:%S')
+for arch in i686 x86_64; do
+  name=x86; [ "$arch" = x86_64 ] && name=x64
+  m=$stage/msi-$name
+  mkdir -p "$m/tables"
+  install -m 0644 "${exe[$arch]}" "$m/tavek-pin.exe"
+  install -m 0644 game/resources/tavek-pin.ico "$m/tavek-pin.ico"
+  install -m 0644 packaging/tavek-pin.wxs "$m/tavek-pin.wxs"
+  stamp "$m"
+  msi=$root/dist/tavek-pin-$version-windows-$name.msi
+  (cd "$m" && wixl -a "$name" -D Version="$version" -D Arch="$name" \
+    -D ProductCode="$(guid_of "tavek-pin product $version $name")" \
+    -D Exe=tavek-pin.exe -D Icon=tavek-pin.ico -o "$msi" tavek-pin.wxs) >"$m/wixl.log" 2>&1 ||
+    { cat "$m/wixl.log"; fail "wixl $name failed"; }
+  # (msidump writes the binary columns into a folder of the current one.)
+  (cd "$m/tables" && msidump -d . "$msi") >/dev/null 2>&1 || fail "msidump $name failed"
+  # The major upgrade also replaces the same version (of the other architecture:
+  # an installed copy of this very package is repaired instead). wixl writes
+  # the upgrade row with its highest version exclusive; its attributes are a
+  # key column, so the table is imported again with the bit for "inclusive"
+  # (512) added to the migrating row (attributes 1).
+  grep -q $'\t1\t\tWIX_UPGRADE_DETECTED\r$' "$m/tables/Upgrade.idt" ||
+    fail "wixl wrote an upgrade row other than the one expected: $(cat "$m/tables/Upgrade.idt")"
+  idt_set "$m/tables/Upgrade.idt" 7 WIX_UPGRADE_DETECTED 5 513
+  # The summary: wixl writes the time of the build and a new package code
+  # each time. The dates become the last commit's; the package code one made
+  # from the package's bytes (with the code left empty), so that a package
+  # that differs in anything has a code of its own.
+  summary=$m/tables/_SummaryInformation.idt
+  idt_set "$summary" 1 12 2 "$msi_date"
+  idt_set "$summary" 1 13 2 "$msi_date"
+  idt_set "$summary" 1 9 2 "{00000000-0000-0000-0000-000000000000}"
+  (cd "$m/tables" && msibuild "$msi" -i Upgrade.idt && msibuild "$msi" -i _SummaryInformation.idt) ||
+    fail "msibuild $name failed"
+  idt_set "$summary" 1 9 2 "{$(guid_of "tavek-pin package $(sha256sum <"$msi")")}"
+  (cd "$m/tables" && msibuild "$msi" -i _SummaryInformation.idt) || fail "msibuild $name failed"
+  touch -d "@$SOURCE_DATE_EPOCH" "$msi"
 done
 
 # ---- The Debian package ------------------------------------------------------------

@@ -12,7 +12,8 @@
 #                            with the headless tools, GoogleTest, Python 3, clang
 #                            with its sanitizer runtime, layout and analysis tools
 #   tools/setup.sh package   what tools/package.sh needs: the play set, ImageMagick
-#                            (icons), zip, lintian
+#                            (icons), zip, lintian, wixl and msitools (the Windows
+#                            installers)
 # Further arguments after the set name are packages wanted too
 # (tools/coverage.sh asks for gcovr).
 set -euo pipefail
@@ -37,7 +38,7 @@ case "$what" in
     packages=("${play[@]}" "${headless[@]}" googletest python3 clang libclang-rt-dev clang-format clang-tidy)
     ;;
   package)
-    packages=("${play[@]}" imagemagick zip unzip lintian git)
+    packages=("${play[@]}" imagemagick zip unzip lintian git wixl msitools)
     ;;
   *)
     echo "usage: tools/setup.sh [play|test|package] [package...]" >&2

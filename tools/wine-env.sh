@@ -11,12 +11,13 @@
 #            wine_env_down (stop only what wine_env_up started).
 
 tavek_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-# The prefix settings (fonts, window management), shared with the Debian package's launcher.
+# The prefix settings (fonts, window management, no menu builder), shared with
+# the Debian package's launcher.
 source "$tavek_root/tools/wine-prefix.sh"
 export WINEPREFIX=${TAVEK_WINEPREFIX:-$tavek_root/build/wineprefix}
 export WINEARCH=win64
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDLLOVERRIDES=$tavek_dll_overrides
 # Wine's 32-bit half is itself a 32-bit Linux program. A kernel that runs no
 # 32-bit programs (some virtual machines are built without) refuses it with
 # "Exec format error": there Debian's "wine" command, which prefers that half,
@@ -60,7 +61,9 @@ wine_env_up() {
   # Wine's managed windows; the headless runs do without.
   local managed=N
   [ -n "${TAVEK_DESKTOP:-}" ] && managed=Y
-  tavek_prefix_ensure "$managed" N || { echo "wine-env: could not prepare the Wine prefix $WINEPREFIX" >&2; return 1; }
+  # Wine's drives stay: the test programs write their coverage counts to the
+  # build tree by its Unix path, through drive Z:.
+  tavek_prefix_ensure "$managed" N all || { echo "wine-env: could not prepare the Wine prefix $WINEPREFIX" >&2; return 1; }
   # Wine's processes read the display scale (HKCU\Control Panel\Desktop
   # LogPixels) as they start: it goes in while no server of the prefix runs.
   if [ -n "${TAVEK_LOGPIXELS:-}" ]; then
