@@ -373,11 +373,7 @@ TEST_F(Gadgets, PlacedAtTheirWindowsScaleAndRefusedOutOfReach) {
     EXPECT_TRUE(EqualRect(&where, &expected));
 
     const bool scaled = at_display_scale(96) > 96;
-    const struct {
-        const char* name;
-        int x, y, width, height;
-        bool refused;  // on this display
-    } rows[] = {
+    const OutOfReachRow rows[] = {
         {"right edge past the int range", INT_MAX - 5, 0, 10, 10, true},
         {"bottom edge past the int range", 0, INT_MAX - 5, 10, 10, true},
         {"half the range each for x and width", INT_MAX / 2, 0, INT_MAX / 2, 10, scaled},

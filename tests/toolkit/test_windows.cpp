@@ -156,11 +156,7 @@ TEST_F(Windows, ARectangleOutOfReachIsRefusedAndTheWindowUnderItsNumberStays) {
     HWND standing = open(6, WINDOW_HIDDEN, 10, 10, 200, 100);
     ASSERT_NE(standing, nullptr);
     const bool scaled = at_display_scale(96) > 96;
-    const struct {
-        const char* name;
-        int x, y, width, height;
-        bool refused;  // on this display
-    } rows[] = {
+    const OutOfReachRow rows[] = {
         {"right edge past the int range", INT_MAX - 50, 0, 100, 100, true},
         {"bottom edge past the int range", 0, INT_MAX - 50, 100, 100, true},
         {"a client width of INT_MAX", 10, 10, INT_MAX, 100, true},
