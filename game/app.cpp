@@ -1,3 +1,4 @@
+// Start-up, the main loop and shut-down, the same on every platform.
 #include "game/app.h"
 
 #include "game/game_state.h"
@@ -21,7 +22,6 @@ constexpr FontSpec FONTS[FONT_COUNT] = {
 
 bool start_up() {
     game = GameState{};
-    store_module_handle();
     create_general_heap();  // falls back to the process heap when a private one cannot be made
     // Text values are std::string: they need no storage of their own prepared.
     init_record_heap();
@@ -29,7 +29,7 @@ bool start_up() {
     init_windows();
     init_gadgets();
     for (int i = 0; i < FONT_COUNT; ++i)
-        game.font_handles[i] = reinterpret_cast<HFONT>(load_font(FONT_PROMPT + i, FONTS[i].face, FONTS[i].points));
+        game.font_handles[i] = reinterpret_cast<FontHandle>(load_font(FONT_PROMPT + i, FONTS[i].face, FONTS[i].points));
     init_joke_reel_table();
     game.secret_pin = draw_pin();  // the generator's first value, which seeds it
     game.guess.clear();
@@ -39,7 +39,7 @@ bool start_up() {
     game.about_text = build_about_text();
     // Without its window the game could neither take a key nor ever be closed.
     if (!build_main_window()) return false;
-    add_shortcut(WINDOW_MAIN, VK_RETURN, SHORTCUT_ENTER);
+    add_shortcut(WINDOW_MAIN, KEY_RETURN, SHORTCUT_ENTER);
     return true;
 }
 

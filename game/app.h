@@ -1,6 +1,5 @@
 #pragma once
 // The program's life in three steps; the entry point runs them in order.
-#include <windows.h>
 
 // Zeroes the game, starts the toolkit, loads the fonts, draws the first PIN,
 // fills the joke history, builds the About text and the main window and binds

@@ -46,19 +46,19 @@ inline constexpr int32_t HINT_AFTER_STRIKES = 9;    // more Strikes put the PIN 
 
 // The current game's record. Start-up zero-fills it (GameState{}) first.
 struct GameState {
-    HFONT font_handles[FONT_COUNT];  // fonts FONT_PROMPT..FONT_ABOUT, in number order
-    std::string secret_pin;          // exactly four characters "0".."9"
-    std::string guess;               // the stored guess: 0 to 4 characters
-    int32_t display_clear_pending;   // 1: the display holds a joke or the About text
-    std::string line_break;          // "\r\n": joins the lines of jokes and the About text
-    std::string about_text;          // what show_about shows
-    int32_t current_event;           // code of the current event
-    int32_t current_window;          // window of the current event (read, not used)
-    int32_t current_gadget;          // gadget or menu number of the current event
-    int32_t current_event_type;      // type of the current event (read, not used)
-    int32_t about_shown;             // 1: the About text is up and no guess step has run since
-    int32_t balls;                   // Balls of the current game
-    int32_t strikes;                 // Strikes of the current game
+    FontHandle font_handles[FONT_COUNT];  // fonts FONT_PROMPT..FONT_ABOUT, in number order
+    std::string secret_pin;               // exactly four characters "0".."9"
+    std::string guess;                    // the stored guess: 0 to 4 characters
+    int32_t display_clear_pending;        // 1: the display holds a joke or the About text
+    std::string line_break;               // "\r\n": joins the lines of jokes and the About text
+    std::string about_text;               // what show_about shows
+    int32_t current_event;                // code of the current event
+    int32_t current_window;               // window of the current event (read, not used)
+    int32_t current_gadget;               // gadget or menu number of the current event
+    int32_t current_event_type;           // type of the current event (read, not used)
+    int32_t about_shown;                  // 1: the About text is up and no guess step has run since
+    int32_t balls;                        // Balls of the current game
+    int32_t strikes;                      // Strikes of the current game
     // What the game knows to be on screen, so that the loop's repeated steps do
     // not write it again: every such write makes the control repaint, and the
     // repaint is one more event that would run the same step again.

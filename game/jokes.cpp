@@ -1,17 +1,16 @@
 // The joke reel: the reward of every win, and the start of the next game.
-#include <windows.h>
-
 #include <cstdint>
 #include <string>
 
 #include "game/game_state.h"
+#include "runtime/pause.h"
 
 JokeReel joke_reel;
 
 namespace {
 
 constexpr int MAX_JOKE_LINES = 7;
-constexpr DWORD CHOICE_PAUSE_MS = 25;
+constexpr uint32_t CHOICE_PAUSE_MS = 25;
 
 struct Joke {
     int line_count;
@@ -100,7 +99,7 @@ void start_next_game() {
     // At most nine of the 21 jokes are blocked, so fewer than two attempts are
     // needed on average.
     do {
-        Sleep(CHOICE_PAUSE_MS);
+        pause_milliseconds(CHOICE_PAUSE_MS);
     } while (!joke_attempt(random_upto(JOKE_COUNT - 1)));
     write_display(FONT_DISPLAY, joke_reel.jokes[joke_reel.current_joke]);
     write_message("Enter Another PIN");

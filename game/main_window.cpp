@@ -1,3 +1,4 @@
+// The main window: its gadgets in their places, fonts and tooltips, and the About text.
 #include "game/main_window.h"
 
 #include <cstddef>

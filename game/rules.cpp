@@ -8,7 +8,7 @@ GameState game;
 
 namespace {
 
-HFONT font_handle(int font) { return game.font_handles[font - 1]; }
+FontHandle font_handle(int font) { return game.font_handles[font - 1]; }
 
 // A font change repaints the whole display: give it only when the font differs.
 void set_display_font(int font) {

@@ -1,3 +1,4 @@
+// The process-wide generator: seeding, the step and the mapping to a range.
 #include "runtime/random.h"
 
 #ifdef _WIN32

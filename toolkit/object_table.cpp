@@ -1,3 +1,4 @@
+// Numbered object tables, lists of anonymous records and per-thread records, on the heaps start-up provides.
 #include "toolkit/object_table.h"
 
 #include <climits>

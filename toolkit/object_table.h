@@ -78,6 +78,8 @@ void* thread_record(void* record);
 void* general_alloc(size_t size);
 void* general_realloc(void* block, size_t size);
 void general_free(void* block);
+// The size of a live block of the general heap; SIZE_MAX when the heap cannot tell.
+size_t general_size(const void* block);
 // Zero-filled blocks from the record heap (RecordList records only).
 void* record_heap_alloc(size_t size);
 void record_heap_free(void* block);

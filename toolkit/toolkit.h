@@ -11,16 +11,43 @@
 // are units of 1/96 inch: on a display of another scale the toolkit places
 // them in pixels of that display, as the fonts, sized in points, grow with it.
 // At 96 dots per inch a unit is a pixel. KEEP_VALUE is never scaled.
-#include <windows.h>
-
+//
+// Any C++20 compiler reads this header; it needs no platform header. The
+// numbers a client passes (event codes, style bits given as flags, key codes)
+// are the same on every platform. What exists only on Windows is declared
+// only there, at the end.
 #include <cstdint>
 #include <string>
 
-// ---- Sentinels shared by the toolkit's message handling --------------------
-// A handler declines a message with NOT_HANDLED so the platform default runs.
-inline constexpr LRESULT NOT_HANDLED = static_cast<int32_t>(0xD0D0D0D1u);
-// A hook returns HOOK_CONTINUE to let the toolkit's own handling go on.
-inline constexpr LRESULT HOOK_CONTINUE = static_cast<int32_t>(0xE0E0E0E1u);
+// ---- The platform's handles, under the toolkit's names ----------------------
+// On Windows each is exactly the platform's own type (declared as the platform
+// headers declare it, so neither this header nor a client needs them); on GTK
+// each is the GTK type of the same role.
+// The tags are the platform headers' own, reserved names and all.
+// NOLINTBEGIN(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
+#ifdef _WIN32
+struct HWND__;
+struct HFONT__;
+struct HACCEL__;
+using WindowHandle = HWND__*;     // HWND: a window or a gadget's control
+using FontHandle = HFONT__*;      // HFONT
+using ShortcutTable = HACCEL__*;  // HACCEL
+#ifdef _WIN64
+using ToolkitResult = long long;  // LRESULT
+#else
+using ToolkitResult = long;  // LRESULT
+#endif
+#else
+struct _GtkWidget;
+struct _PangoFontDescription;
+struct _GtkAccelGroup;
+using WindowHandle = _GtkWidget*;           // a window or a gadget's widget
+using FontHandle = _PangoFontDescription*;  // a font description
+using ShortcutTable = _GtkAccelGroup*;      // the window's accelerator group
+using ToolkitResult = intptr_t;
+#endif
+// NOLINTEND(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
+
 // As a gadget position or size: keep the current value. As a window position:
 // let the platform choose.
 inline constexpr int KEEP_VALUE = -65535;
@@ -42,14 +69,6 @@ inline constexpr int EVENT_GADGET_DATA = 13106;
 inline constexpr int TYPE_FOCUS_GAINED = 14000;
 inline constexpr int TYPE_FOCUS_LOST = 14001;
 
-// ---- Private messages of toolkit windows -----------------------------------
-inline constexpr UINT MSG_OBJECT_CLICK = 12501;
-inline constexpr UINT MSG_OBJECT_CLICK_RELAY = 12502;
-inline constexpr UINT MSG_GADGET_EVENT = 13103;
-inline constexpr UINT MSG_WINDOW_DATA = 13105;
-inline constexpr UINT MSG_GADGET_DATA = 13106;
-inline constexpr UINT MSG_GADGET_REQUEST = 13120;
-
 // Shortcut commands the toolkit reserves for Tab and Shift+Tab.
 inline constexpr int CMD_FOCUS_NEXT = 1212;
 inline constexpr int CMD_FOCUS_PREV = 1213;
@@ -63,7 +82,10 @@ inline constexpr uint32_t WINDOW_HIDDEN = 0x10000000;
 inline constexpr uint32_t WINDOW_MAXIMISED = 0x01000000;
 inline constexpr uint32_t WINDOW_MINIMISED = 0x20000000;
 
-// ---- Shortcut key words (add_shortcut): bits 0-15 the virtual-key code ------
+// ---- Shortcut key words (add_shortcut): bits 0-15 the key code, Windows' ----
+// virtual-key numbers on every platform.
+inline constexpr uint32_t KEY_TAB = 0x09;
+inline constexpr uint32_t KEY_RETURN = 0x0D;
 inline constexpr uint32_t SHORTCUT_SHIFT = 0x10000;
 inline constexpr uint32_t SHORTCUT_CONTROL = 0x20000;
 inline constexpr uint32_t SHORTCUT_ALT = 0x40000;
@@ -91,15 +113,12 @@ inline constexpr int KIND_EDITOR = 22;
 // The font handle that stands for the toolkit default font (the platform's
 // default GUI font) in set_gadget_font.
 // NOLINTNEXTLINE(misc-misplaced-const): the handle value is the constant, not the font it names
-inline const HFONT DEFAULT_GADGET_FONT = reinterpret_cast<HFONT>(static_cast<intptr_t>(-1));
+inline const FontHandle DEFAULT_GADGET_FONT = reinterpret_cast<FontHandle>(static_cast<intptr_t>(-1));
 
 // ---- Start-up, in the order a client calls it -------------------------------
-HINSTANCE store_module_handle();  // GetModuleHandleA(nullptr), kept for the toolkit
-HINSTANCE module_handle();
 // The general heap (initial 4096 bytes, growable) for tables and records. Falls
 // back to the process heap when a private heap cannot be made; returns false then.
 bool create_general_heap();
-HANDLE general_heap();
 void destroy_general_heap();
 void init_record_heap();
 void init_fonts();
@@ -113,11 +132,11 @@ void init_gadgets();
 // further than keeps it within the work area of its monitor (its gadgets
 // follow its scale); a rectangle that cannot be had in pixels is refused.
 intptr_t open_window(int number, int x, int y, int width, int height, const char* title, uint32_t flags,
-                     HWND owner = nullptr);
-HWND window_handle(int number);
+                     WindowHandle owner = nullptr);
+WindowHandle window_handle(int number);
 void close_window(int number);
 void close_all_windows();
-HACCEL add_shortcut(int number, uint32_t key_word, int event_number);
+ShortcutTable add_shortcut(int number, uint32_t key_word, int event_number);
 // -1 blocks; 0 polls; a positive value waits at most that many milliseconds.
 int wait_event(int timeout = -1);
 int event_window();
@@ -134,7 +153,7 @@ bool post_window_data(int window, void* record);
 bool post_gadget_data(int window, int gadget, void* record);
 void queue_event(int code, int window);
 // The parent of gadgets created next; returns the handle unchanged.
-HWND use_gadget_list(HWND window);
+WindowHandle use_gadget_list(WindowHandle window);
 
 // ---- Gadgets -----------------------------------------------------------------
 // Creators return the control's handle (for number -1 the anonymous identity),
@@ -146,11 +165,11 @@ intptr_t create_input(int number, int x, int y, int width, int height, const cha
 intptr_t create_frame(int number, int x, int y, int width, int height, const char* text, int frame_type = 0);
 intptr_t create_editor(int number, int x, int y, int width, int height, uint32_t flags);
 
-HWND gadget_handle(int number);
+WindowHandle gadget_handle(int number);
 int set_gadget_text(int number, const char* text);
 std::string get_gadget_text(int number);
 int add_gadget_item(int number, int position, const char* text);
-LRESULT set_gadget_font(int number, HFONT font);
+ToolkitResult set_gadget_font(int number, FontHandle font);
 int set_gadget_colour(int number, int which, int32_t colour);
 int32_t get_gadget_colour(int number, int which);
 int get_gadget_state(int number);
@@ -169,6 +188,41 @@ int set_gadget_attribute(int number, int attribute, int value);
 intptr_t load_font(int number, const char* face, int points, uint32_t flags = 0);
 int free_font(int number);
 void free_all_fonts();
-HBRUSH brush_acquire(COLORREF colour);
-void brush_release(HBRUSH brush);
 int set_gadget_tooltip(int number, const char* text);
+// The name a screen reader speaks for the gadget (its accessible name): what
+// it is, where its own text does not say. Its text, role and value stay the
+// platform's. 0 for a number that names no gadget; a later name replaces an
+// earlier one.
+int set_gadget_name(int number, const char* name);
+
+// ---- Windows only -------------------------------------------------------------
+// These name things that exist on Win32 alone: the module the windows'
+// classes belong to, the private heap, GDI brushes, and the window-procedure
+// protocol (a handler's answers and the toolkit's private messages). Other
+// platforms do not declare them, so a client that calls one there fails to
+// compile on that name.
+#ifdef _WIN32
+struct HINSTANCE__;  // NOLINT(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp): the platform's tag
+struct HBRUSH__;     // NOLINT(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp): the platform's tag
+// GetModuleHandleA(nullptr), kept for the toolkit; the toolkit keeps it by
+// itself at start-up too (init_windows).
+HINSTANCE__* store_module_handle();
+HINSTANCE__* module_handle();
+void* general_heap();  // HANDLE of the heap behind create_general_heap
+// Solid brushes shared per colour (a COLORREF), counted by use.
+HBRUSH__* brush_acquire(unsigned long colour);
+void brush_release(HBRUSH__* brush);
+
+// A handler declines a message with NOT_HANDLED so the platform default runs.
+inline constexpr ToolkitResult NOT_HANDLED = static_cast<int32_t>(0xD0D0D0D1u);
+// A hook returns HOOK_CONTINUE to let the toolkit's own handling go on.
+inline constexpr ToolkitResult HOOK_CONTINUE = static_cast<int32_t>(0xE0E0E0E1u);
+
+// Private messages of toolkit windows.
+inline constexpr unsigned MSG_OBJECT_CLICK = 12501;
+inline constexpr unsigned MSG_OBJECT_CLICK_RELAY = 12502;
+inline constexpr unsigned MSG_GADGET_EVENT = 13103;
+inline constexpr unsigned MSG_WINDOW_DATA = 13105;
+inline constexpr unsigned MSG_GADGET_DATA = 13106;
+inline constexpr unsigned MSG_GADGET_REQUEST = 13120;
+#endif

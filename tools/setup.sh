@@ -9,7 +9,7 @@
 #                            map to; with no display also Xvfb, xdotool and ImageMagick
 #                            (for the screenshot)
 #   tools/setup.sh test      everything the test suite needs (the default): the above
-#                            with the headless tools, GoogleTest, Python 3, clang
+#                            with the headless tools, GoogleTest, Python 3, g++ and clang
 #                            with its sanitizer runtime, layout and analysis tools
 #   tools/setup.sh package   what tools/package.sh needs: the play set, ImageMagick
 #                            (icons), zip, lintian, wixl and msitools (the Windows
@@ -35,7 +35,7 @@ case "$what" in
     [ -z "${DISPLAY:-}" ] && packages+=("${headless[@]}")
     ;;
   test)
-    packages=("${play[@]}" "${headless[@]}" googletest python3 clang libclang-rt-dev clang-format clang-tidy)
+    packages=("${play[@]}" "${headless[@]}" googletest python3 g++ clang libclang-rt-dev clang-format clang-tidy)
     ;;
   package)
     packages=("${play[@]}" imagemagick zip unzip lintian git wixl msitools)

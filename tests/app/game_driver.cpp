@@ -14,8 +14,10 @@
 #include <utility>
 #include <vector>
 
+#include <windows.h>
 #include "game/app.h"
 #include "game/game_state.h"
+
 #include "toolkit/toolkit.h"
 
 namespace drive {

@@ -17,7 +17,7 @@
 #include "game/app.h"
 #include "game/game_state.h"
 #include "game_driver.h"
-#include "toolkit/internal.h"
+#include "toolkit/win32/internal.h"
 
 namespace {
 
@@ -160,7 +160,7 @@ TEST(ForeignMessages, TheGameServesThemAllAndScoresOn) {
     EXPECT_GE(drive::run_until_idle(), 0);
 
     EXPECT_TRUE(heaps_validate());
-    EXPECT_EQ(event_record()->attached, nullptr) << "a record the toolkit did not hand out became attached";
+    EXPECT_EQ(event_core()->attached, nullptr) << "a record the toolkit did not hand out became attached";
     ASSERT_NE(HeapSize(general_heap(), 0, live), static_cast<SIZE_T>(-1)) << "the live block was freed";
     ASSERT_NE(HeapSize(general_heap(), 0, block), static_cast<SIZE_T>(-1)) << "its further block was freed";
     for (size_t i = 0; i < WORDS; ++i) {

@@ -22,7 +22,7 @@
 #include "game/main_window.h"
 #include "game_driver.h"
 #include "runtime/random.h"
-#include "toolkit/internal.h"
+#include "toolkit/win32/internal.h"
 
 namespace {
 

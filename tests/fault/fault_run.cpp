@@ -17,7 +17,7 @@
 #include "game/game_state.h"
 #include "game_driver.h"
 #include "tests/import_slot.h"
-#include "toolkit/internal.h"
+#include "toolkit/win32/internal.h"
 
 IMPORT_SLOT(heap_create_slot, HeapCreate, 12);
 IMPORT_SLOT(heap_alloc_slot, HeapAlloc, 12);

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-HFONT test_font(int font) { return reinterpret_cast<HFONT>(static_cast<intptr_t>(0x1000 + font)); }
+FontHandle test_font(int font) { return reinterpret_cast<FontHandle>(static_cast<intptr_t>(0x1000 + font)); }
 
 void new_game(const std::string& pin) {
     game = GameState{};

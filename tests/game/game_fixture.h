@@ -5,7 +5,7 @@
 #include "game/game_state.h"
 
 // A distinct stand-in handle for font number n.
-HFONT test_font(int font);
+FontHandle test_font(int font);
 // The state start-up leaves, with the given secret PIN, an empty screen, the
 // joke history all 0 and test fonts.
 void new_game(const std::string& pin);

@@ -13,7 +13,7 @@ namespace {
 
 struct Gadget {
     std::string text;
-    HFONT font = nullptr;
+    FontHandle font = nullptr;
 };
 
 std::map<int, Gadget> gadgets;
@@ -33,7 +33,7 @@ std::string screen_text(int gadget) {
     return found == gadgets.end() ? std::string() : found->second.text;
 }
 
-HFONT screen_font(int gadget) {
+FontHandle screen_font(int gadget) {
     const auto found = gadgets.find(gadget);
     return found == gadgets.end() ? nullptr : found->second.font;
 }
@@ -68,7 +68,7 @@ int set_gadget_text(int number, const char* text) {
 
 std::string get_gadget_text(int number) { return screen_text(number); }
 
-LRESULT set_gadget_font(int number, HFONT font) {
+ToolkitResult set_gadget_font(int number, FontHandle font) {
     gadgets[number].font = font;
     writes.push_back({number, ScreenOp::set_font, "", font, 0});
     return 1;

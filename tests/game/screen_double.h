@@ -4,7 +4,7 @@
 //
 // The display's lines are joined with "\r\n", the line break the game itself
 // writes: add_gadget_item(n, 0, t) makes the text t + "\r\n" + the old text.
-#include <windows.h>
+#include "toolkit/toolkit.h"
 
 #include <string>
 #include <vector>
@@ -15,7 +15,7 @@ struct ScreenWrite {
     int gadget;
     ScreenOp op;
     std::string text;  // set_text, add_item
-    HFONT font;        // set_font
+    FontHandle font;   // set_font
     int position;      // add_item
 };
 
@@ -25,7 +25,7 @@ void screen_reset();
 void screen_type(int gadget, const std::string& text);
 // A gadget's current text ("" for one never written) and font (null if none).
 std::string screen_text(int gadget);
-HFONT screen_font(int gadget);
+FontHandle screen_font(int gadget);
 // The writes since the last screen_reset or screen_forget_writes, oldest first.
 const std::vector<ScreenWrite>& screen_writes();
 void screen_forget_writes();

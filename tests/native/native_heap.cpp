@@ -1,6 +1,7 @@
 // The heaps behind the object tables, for the native build: the C heap, with a
 // size kept in front of each block so that growth can be zero-filled as the
 // platform's heap does.
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -37,3 +38,7 @@ void general_free(void* block) {
 
 void* record_heap_alloc(size_t size) { return general_alloc(size); }
 void record_heap_free(void* block) { general_free(block); }
+
+size_t general_size(const void* block) {
+    return block ? *reinterpret_cast<const size_t*>(static_cast<const unsigned char*>(block) - prefix) : SIZE_MAX;
+}

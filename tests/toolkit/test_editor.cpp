@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "toolkit/internal.h"
+#include "toolkit/win32/internal.h"
 #include "toolkit_fixture.h"
 
 namespace {

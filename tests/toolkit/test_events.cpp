@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "tests/import_slot.h"
-#include "toolkit/internal.h"
+#include "toolkit/win32/internal.h"
 #include "toolkit_fixture.h"
 
 IMPORT_SLOT(wait_slot, MsgWaitForMultipleObjects, 20);
@@ -59,7 +59,7 @@ protected:
         window = reinterpret_cast<HWND>(open_window(0, 20, 20, 300, 200, "events", WINDOW_HIDDEN));
         drain_events();
         flush_messages();  // also drops an event left pending by the test before
-        event_record()->gadget = 0;
+        event_core()->gadget = 0;
     }
     void TearDown() override {
         close_all_windows();
@@ -196,7 +196,7 @@ TEST_F(Events, NotificationDuringAClientCallWaitsForTheNextDispatch) {
     SetWindowTextA(field, "56");
     SendMessageA(window, WM_MOVE, 0, 0);
     flush_messages();
-    EXPECT_EQ(event_record()->pending, 0);
+    EXPECT_EQ(event_core()->pending, 0);
     EXPECT_EQ(collect(), (std::vector<Event>{{EVENT_MOVE, 0, 21, -1}}));
 }
 
@@ -316,9 +316,9 @@ TEST_F(Events, AttachedRecordsAreReleasedByTheNextWait) {
         EXPECT_FALSE(post_window_data(0, handed)) << "a record on its way is not handed twice";
         const int code = wait_event(0);
         EXPECT_EQ((Event{code, event_window(), event_gadget(), event_type()}), row.expected);
-        EXPECT_EQ(reinterpret_cast<LPARAM>(event_record()->attached), record);
+        EXPECT_EQ(reinterpret_cast<LPARAM>(event_core()->attached), record);
         EXPECT_EQ(wait_event(0), EVENT_NONE);
-        EXPECT_EQ(event_record()->attached, nullptr);
+        EXPECT_EQ(event_core()->attached, nullptr);
         EXPECT_EQ(held_blocks(), baseline);
     }
 
@@ -330,14 +330,14 @@ TEST_F(Events, AttachedRecordsAreReleasedByTheNextWait) {
     const long long refused = held_blocks();
     for (int i = 0; i < 3; ++i) ASSERT_TRUE(post_gadget_data(0, i, reinterpret_cast<void*>(attached_record(6, true))));
     flush_messages();
-    EXPECT_NE(event_record()->attached, nullptr);
+    EXPECT_NE(event_core()->attached, nullptr);
     ASSERT_TRUE(post_window_data(0, reinterpret_cast<void*>(attached_record(6, true))));
     EXPECT_EQ(held_blocks(), refused + 4);
     close_window(0);
     const long long windows_closed = held_blocks();
     close_all_windows();
-    EXPECT_EQ(event_record()->attached, nullptr);
-    EXPECT_EQ(event_record()->handed_count, 0);
+    EXPECT_EQ(event_core()->attached, nullptr);
+    EXPECT_EQ(event_core()->handed_count, 0);
     EXPECT_EQ(held_blocks(), windows_closed - 4);
 }
 
@@ -486,7 +486,7 @@ TEST_F(Events, ControlMessagesAreForwardedOnlyToTheirOwnGadget) {
         else
             EXPECT_EQ(result, row.result);
         EXPECT_EQ(gadget_saw.size(), row.forwarded ? 1u : 0u);
-        EXPECT_EQ(event_record()->pending, 0);
+        EXPECT_EQ(event_core()->pending, 0);
     }
     MEMORY_BASIC_INFORMATION region{};
     VirtualQuery(guarded, &region, sizeof region);

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "tests/import_slot.h"
-#include "toolkit/internal.h"
+#include "toolkit/win32/internal.h"
 
 #include <commctrl.h>
 #include "toolkit_fixture.h"

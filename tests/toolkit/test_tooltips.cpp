@@ -5,7 +5,7 @@
 #include <string>
 
 #include "recording_window.h"
-#include "toolkit/internal.h"
+#include "toolkit/win32/internal.h"
 #include "toolkit_fixture.h"
 
 #include <commctrl.h>

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "toolkit/internal.h"
+#include "toolkit/win32/internal.h"
 #include "toolkit_fixture.h"
 
 namespace {

@@ -1,5 +1,7 @@
 #include "toolkit_fixture.h"
 
+#include <windows.h>
+
 #include "toolkit/toolkit.h"
 
 void start_toolkit() {

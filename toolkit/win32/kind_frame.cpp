@@ -1,6 +1,6 @@
 // Frames: a group box with a caption (type 0), or a bare border (types 1, 2 and
 // others) that never paints its interior, so the gadgets inside it show.
-#include "toolkit/internal.h"
+#include "toolkit/win32/internal.h"
 
 #include <cstdint>
 

@@ -3,7 +3,7 @@
 // of labels and inputs, and the public operations that reach a kind's handlers.
 #include <ole2.h>
 
-#include "toolkit/internal.h"
+#include "toolkit/win32/internal.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "toolkit/internal.h"
+#include "toolkit/win32/internal.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Single-line input fields. Besides the edit control's own notifications they
 // tell their window when they gain or lose the keyboard focus.
-#include "toolkit/internal.h"
+#include "toolkit/win32/internal.h"
 
 #include <cstdint>
 

@@ -1,5 +1,5 @@
 // Numbered fonts made from a face name and a point size.
-#include "toolkit/internal.h"
+#include "toolkit/win32/internal.h"
 
 #include <cstdint>
 

@@ -1,10 +1,11 @@
 // The toolkit's shared state and its start-up steps, and the heaps behind
 // every table and record.
-#include "toolkit/internal.h"
+#include "toolkit/win32/internal.h"
 
 #include <commctrl.h>
 
 #include <cstddef>
+#include <cstdint>
 
 ToolkitState toolkit;
 
@@ -51,6 +52,12 @@ void general_free(void* block) {
     if (block && toolkit.general_heap) HeapFree(toolkit.general_heap, 0, block);
 }
 
+size_t general_size(const void* block) {
+    if (!block || !toolkit.general_heap) return SIZE_MAX;
+    const SIZE_T size = HeapSize(toolkit.general_heap, 0, block);
+    return size == static_cast<SIZE_T>(-1) ? SIZE_MAX : size;
+}
+
 void* record_heap_alloc(size_t size) {
     if (!toolkit.record_heap) return nullptr;
     return HeapAlloc(toolkit.record_heap, HEAP_ZERO_MEMORY, size);
@@ -81,6 +88,11 @@ void init_gadgets() {
 GadgetContext* gadget_context() { return static_cast<GadgetContext*>(thread_record(toolkit.gadget_context)); }
 
 EventRecord* event_record() { return static_cast<EventRecord*>(thread_record(toolkit.events)); }
+
+EventCore* event_core() {
+    EventRecord* events = event_record();
+    return events ? &events->core : nullptr;
+}
 
 HWND use_gadget_list(HWND window) {
     if (GadgetContext* context = gadget_context()) context->parent = window;

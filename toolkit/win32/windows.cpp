@@ -2,7 +2,7 @@
 // and each window's keyboard shortcuts.
 #include <ole2.h>
 
-#include "toolkit/internal.h"
+#include "toolkit/win32/internal.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -38,6 +38,9 @@ int close_window_slot(int number) {
 void init_windows() {
     toolkit.windows = objects_create(sizeof(WindowRecord), 16, close_window_slot);
     toolkit.events = static_cast<EventRecord*>(make_thread_record(sizeof(EventRecord), nullptr));
+    // The windows' classes belong to the program's module: kept here, so that
+    // a client need not know of modules.
+    if (!toolkit.module) store_module_handle();
     // A module without icon resource 1 leaves the windows without a class icon.
     toolkit.window_icon = LoadIconA(toolkit.module, MAKEINTRESOURCEA(1));
     toolkit.arrow_cursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));

@@ -1,6 +1,6 @@
 // The cache of solid brushes by colour: one platform brush per colour in use,
 // shared by its holders and deleted when the last one lets go.
-#include "toolkit/internal.h"
+#include "toolkit/win32/internal.h"
 
 namespace {
 

@@ -1,76 +1,27 @@
-// The event stream: the FIFO of window events, wait_event and the window
-// procedure that every toolkit window shares.
+// The Win32 event stream: wait_event over the message queue, the translation
+// of messages into events, and the window procedure every toolkit window shares.
 #include <richedit.h>
 
 #include <cstdint>
 #include <cstring>
 
-#include "toolkit/internal.h"
+#include "toolkit/win32/internal.h"
 
 namespace {
 
 constexpr const char* MDI_GADGET_PROPERTY = "QZ_MDI_Gadget";
-
-// The queue's room for one event when memory for its node cannot be had.
-QueuedEvent reserve_node;
-bool reserve_in_use = false;
 
 // What a timed wait wakes for: every kind of input and posted message. The
 // headers' QS_ALLINPUT also names touch, pointer and raw-input bits, which
 // platforms older than those kinds of input refuse as an invalid mask.
 constexpr DWORD WAKE_MASK = 0x1FF;
 
-// The attached record may name a further block in its sixth word.
-constexpr size_t ATTACHED_BLOCK_WORD = 5;
-
-// Takes a record out of the handed list; false when it is not in it.
-bool unhand(EventRecord* events, const void* record) {
-    for (int i = 0; i < events->handed_count; ++i) {
-        if (events->handed[i] != record) continue;
-        events->handed[i] = events->handed[--events->handed_count];
-        return true;
-    }
-    return false;
-}
-
-// A data message's record becomes `attached` only if the toolkit handed it
-// out and its message has not arrived before; anything else names memory the
-// toolkit does not own, and the message is dropped.
-bool take_attached(EventRecord* events, LPARAM record) {
-    void* block = reinterpret_cast<void*>(record);
-    if (!block || !unhand(events, block)) return false;
-    // A record handed over before the last one was released would be lost.
-    if (events->attached) release_attached();
-    events->attached = block;
-    return true;
-}
-
-void free_record(void* record) {
-    // Only a record long enough to have a sixth word can name a further block.
-    const SIZE_T size = HeapSize(general_heap(), 0, record);
-    if (size != static_cast<SIZE_T>(-1) && size >= (ATTACHED_BLOCK_WORD + 1) * sizeof(void*)) {
-        void* block = static_cast<void**>(record)[ATTACHED_BLOCK_WORD];
-        if (block) general_free(block);
-    }
-    general_free(record);
-}
-
 bool post_data(int window, UINT message, WPARAM wparam, void* record) {
     EventRecord* events = event_record();
     const WindowRecord* target = find_window_record(window);
-    if (!events || !target || !record || record == events->attached) return false;
-    for (int i = 0; i < events->handed_count; ++i)
-        if (events->handed[i] == record) return false;  // already on its way
-    if (events->handed_count == events->handed_capacity) {
-        const int capacity = events->handed_capacity ? events->handed_capacity * 2 : 8;
-        void* grown = general_realloc(events->handed, static_cast<size_t>(capacity) * sizeof(void*));
-        if (!grown) return false;
-        events->handed = static_cast<void**>(grown);
-        events->handed_capacity = capacity;
-    }
-    events->handed[events->handed_count++] = record;
+    if (!events || !target || !hand_record(&events->core, record)) return false;
     if (PostMessageA(target->handle, message, wparam, reinterpret_cast<LPARAM>(record))) return true;
-    unhand(events, record);
+    unhand_record(&events->core, record);
     return false;
 }
 
@@ -98,7 +49,7 @@ BOOL CALLBACK send_colour_change(HWND child, LPARAM) {
 bool key_down(int key) { return GetKeyState(key) < 0; }
 
 // A command from a control, a menu or a shortcut.
-void translate_command(EventRecord* events, HWND window, WPARAM wparam, LPARAM lparam) {
+void translate_command(EventCore* events, HWND window, WPARAM wparam, LPARAM lparam) {
     HWND control = reinterpret_cast<HWND>(lparam);
     // A command naming a control that is not one of this window's is no one's.
     if (control && !IsChild(window, control)) return;
@@ -126,7 +77,7 @@ void translate_command(EventRecord* events, HWND window, WPARAM wparam, LPARAM l
     }
 }
 
-void translate_object_click(EventRecord* events, WPARAM wparam, LPARAM lparam) {
+void translate_object_click(EventCore* events, WPARAM wparam, LPARAM lparam) {
     events->pending = EVENT_OBJECT_CLICK;
     events->gadget = static_cast<int>(wparam);
     switch (lparam) {
@@ -140,45 +91,10 @@ void translate_object_click(EventRecord* events, WPARAM wparam, LPARAM lparam) {
 
 }  // namespace
 
-void release_attached(bool handed_too) {
-    EventRecord* events = event_record();
-    if (!events) return;
-    if (void* record = events->attached) {
-        events->attached = nullptr;
-        free_record(record);
-    }
-    if (!handed_too) return;
-    while (events->handed_count > 0) free_record(events->handed[--events->handed_count]);
-}
-
 bool post_window_data(int window, void* record) { return post_data(window, MSG_WINDOW_DATA, 0, record); }
 
 bool post_gadget_data(int window, int gadget, void* record) {
     return post_data(window, MSG_GADGET_DATA, static_cast<WPARAM>(gadget), record);
-}
-
-void queue_event(int code, int window) {
-    EventRecord* events = event_record();
-    if (!events) return;
-    QueuedEvent* tail = events->queue_tail;
-    if (tail && tail->code == code && tail->window == window) return;
-    auto* node = static_cast<QueuedEvent*>(general_alloc(sizeof(QueuedEvent)));
-    // Without memory one event still finds room, so that a close request is
-    // not lost to a passing shortage; only while that room is taken are
-    // further events lost.
-    if (!node && !reserve_in_use) {
-        reserve_in_use = true;
-        node = &reserve_node;
-    }
-    if (!node) return;
-    node->next = nullptr;
-    node->code = code;
-    node->window = window;
-    if (tail)
-        tail->next = node;
-    else
-        events->queue_head = node;
-    events->queue_tail = node;
 }
 
 HACCEL shortcut_table_for(HWND window) {
@@ -200,20 +116,9 @@ int wait_event(int timeout) {
     EventRecord* events = event_record();
     if (!events) return EVENT_NONE;  // after shut-down
     release_attached();
-    events->type = -1;
-
-    if (QueuedEvent* node = events->queue_head) {
-        events->queue_head = node->next;
-        if (!events->queue_head) events->queue_tail = nullptr;
-        events->window = node->window;
-        events->pending = 0;
-        const int code = node->code;
-        if (node == &reserve_node)
-            reserve_in_use = false;
-        else
-            general_free(node);
-        return code;
-    }
+    EventCore& core = events->core;
+    core.type = -1;
+    if (const int code = take_queued_event(&core)) return code;
 
     MSG message{};
     if (timeout < 0) {
@@ -237,9 +142,9 @@ int wait_event(int timeout) {
         DispatchMessageA(&message);
     }
 
-    if (events->pending != 0) {
-        const int code = events->pending;
-        events->pending = 0;
+    if (core.pending != 0) {
+        const int code = core.pending;
+        core.pending = 0;
         return code;
     }
     // A data message the toolkit did not send raises nothing, not even itself.
@@ -250,9 +155,9 @@ int wait_event(int timeout) {
 }
 
 // After shut-down there is no event: no window, no gadget, no type.
-int event_window() { return event_record() ? event_record()->window : -1; }
-int event_gadget() { return event_record() ? event_record()->gadget : -1; }
-int event_type() { return event_record() ? event_record()->type : -1; }
+int event_window() { return event_core() ? event_core()->window : -1; }
+int event_gadget() { return event_core() ? event_core()->gadget : -1; }
+int event_type() { return event_core() ? event_core()->type : -1; }
 
 void flush_messages() {
     MSG message;
@@ -260,7 +165,7 @@ void flush_messages() {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-    if (EventRecord* events = event_record()) events->pending = 0;
+    if (EventCore* events = event_core()) events->pending = 0;
 }
 
 LRESULT forward_to_gadget(HWND control, HWND parent, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -292,7 +197,8 @@ LRESULT translate_window_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
         if (hooked != HOOK_CONTINUE) return hooked;
     }
 
-    events->window = number;
+    EventCore* core = &events->core;
+    core->window = number;
 
     switch (message) {
         case WM_MOVE:
@@ -334,7 +240,7 @@ LRESULT translate_window_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
             return forward_to_gadget(header->hwndFrom, hwnd, message, wparam, lparam);
         }
 
-        case WM_COMMAND: translate_command(events, hwnd, wparam, lparam); return 0;
+        case WM_COMMAND: translate_command(core, hwnd, wparam, lparam); return 0;
 
         case WM_HSCROLL:
         case WM_VSCROLL:
@@ -345,22 +251,22 @@ LRESULT translate_window_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
 
         case MSG_OBJECT_CLICK: PostMessageA(hwnd, MSG_OBJECT_CLICK_RELAY, wparam, lparam); return 0;
 
-        case MSG_OBJECT_CLICK_RELAY: translate_object_click(events, wparam, lparam); return 0;
+        case MSG_OBJECT_CLICK_RELAY: translate_object_click(core, wparam, lparam); return 0;
 
         case MSG_GADGET_EVENT:
-            events->pending = EVENT_GADGET;
-            events->gadget = static_cast<int>(wparam);
-            events->type = static_cast<int>(lparam);
+            core->pending = EVENT_GADGET;
+            core->gadget = static_cast<int>(wparam);
+            core->type = static_cast<int>(lparam);
             return 0;
 
         case MSG_WINDOW_DATA:
-            if (take_attached(events, lparam)) events->pending = EVENT_WINDOW_DATA;
+            if (take_attached(core, reinterpret_cast<void*>(lparam))) core->pending = EVENT_WINDOW_DATA;
             return 0;
 
         case MSG_GADGET_DATA:
-            if (!take_attached(events, lparam)) return 0;
-            events->pending = EVENT_GADGET_DATA;
-            events->gadget = static_cast<int>(wparam);
+            if (!take_attached(core, reinterpret_cast<void*>(lparam))) return 0;
+            core->pending = EVENT_GADGET_DATA;
+            core->gadget = static_cast<int>(wparam);
             return 0;
 
         case MSG_GADGET_REQUEST:

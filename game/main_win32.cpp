@@ -1,4 +1,4 @@
-// The entry point: start-up, the main loop and shut-down with exit code 0.
+// The Windows entry point: start-up, the main loop and shut-down with exit code 0.
 #include <windows.h>
 
 #include "game/app.h"

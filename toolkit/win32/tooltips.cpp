@@ -1,5 +1,5 @@
 // Tooltips: one shared tooltip window for every gadget of the thread.
-#include "toolkit/internal.h"
+#include "toolkit/win32/internal.h"
 
 #include <commctrl.h>
 

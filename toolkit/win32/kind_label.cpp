@@ -1,5 +1,5 @@
 // Static text labels, in the colours their client gives them.
-#include "toolkit/internal.h"
+#include "toolkit/win32/internal.h"
 
 #include <cstdint>
 

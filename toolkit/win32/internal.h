@@ -1,12 +1,23 @@
 #pragma once
-// Records shared between the toolkit's files. Clients never include this.
+// The Win32 backend's records, shared between its files. Clients never include this.
+#include <windows.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <type_traits>
 
-#include "toolkit/toolkit.h"
+#include "toolkit/core.h"
 
-#include "toolkit/object_table.h"
+// The public header names the platform's types without its headers: they
+// must be exactly the platform's own.
+static_assert(std::is_same_v<WindowHandle, HWND>);
+static_assert(std::is_same_v<FontHandle, HFONT>);
+static_assert(std::is_same_v<ShortcutTable, HACCEL>);
+static_assert(std::is_same_v<ToolkitResult, LRESULT>);
+static_assert(std::is_same_v<decltype(store_module_handle()), HINSTANCE>);
+static_assert(std::is_same_v<decltype(brush_acquire(0)), HBRUSH>);
+static_assert(std::is_same_v<decltype(MSG_GADGET_EVENT), const UINT>);
 
 // ---- Gadget kinds and records -----------------------------------------------
 struct GadgetRecord;
@@ -137,28 +148,11 @@ struct WindowRecord {
     int dpi;  // the scale its numbers, and its gadgets', are placed at
 };
 
-struct QueuedEvent {
-    QueuedEvent* next;
-    int code;
-    int window;
-};
-
 struct EventRecord {
-    int gadget;
-    int window;
-    int type;
-    int pending;
+    EventCore core;  // first: the platform-free bookkeeping
     WPARAM last_wparam;
     LPARAM last_lparam;
-    QueuedEvent* queue_head;
-    QueuedEvent* queue_tail;
     MessageHook global_hook;
-    void* attached;  // its sixth pointer-sized word may reference a further heap block
-    // Records handed to post_window_data / post_gadget_data whose message has
-    // not arrived yet: the only records a data message may make `attached`.
-    void** handed;
-    int handed_count;
-    int handed_capacity;
 };
 
 LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
@@ -169,30 +163,15 @@ WindowRecord* find_window_record(int number);
 // The record and number of the toolkit window `window` while it carries its
 // number property; nullptr (and *number untouched) for any other window.
 WindowRecord* numbered_window(HWND window, int* number);
-// Frees the EventRecord's attached record (and the block its sixth word names),
-// and with `handed_too` every handed record whose message never arrived.
-void release_attached(bool handed_too = false);
 
 // ---- Display scale -----------------------------------------------------------------
-// Clients give positions and sizes in units of 1/96 inch, the platform's
-// pixels at 100 %. A window is opened at a number of dots per inch and the
-// numbers given for it and its gadgets become its pixels there. (The keyboard
-// sizing loop works in the platform's pixels and is not scaled.)
-inline constexpr int BASE_DPI = 96;
-struct Placement {
-    int x, y, width, height;
-};
+// (The keyboard sizing loop works in the platform's pixels and is not scaled.)
 // The display's dots per inch (LOGPIXELSY, the number the fonts are sized by),
 // never below BASE_DPI.
 int display_dpi();
 // The scale of the toolkit window that is or holds `window`; display_dpi() for
 // any other window.
 int window_dpi(HWND window);
-// Turns a placement into pixels at `dpi` (KEEP_VALUE stays as it is). false,
-// with the placement untouched, when a value or a right or bottom edge would
-// leave the range of an int, or a value would become KEEP_VALUE: such a
-// rectangle is refused, never wrapped round or taken for the sentinel.
-bool to_pixels(int dpi, Placement* place);
 // The scale a window with this client placement and style is opened at: the
 // display's, lowered as far as needed for the window, frame included, to stay
 // within the work area of its monitor (its whole rectangle where `placed`,

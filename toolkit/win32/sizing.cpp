@@ -2,7 +2,7 @@
 // The system command SC_SIZE is taken over here instead of running the
 // platform's modal loop: the sizing then goes on message by message as
 // wait_event dispatches them, and ends when the window loses the capture.
-#include "toolkit/internal.h"
+#include "toolkit/win32/internal.h"
 
 namespace {
 

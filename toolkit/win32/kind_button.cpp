@@ -1,5 +1,5 @@
 // Push buttons (and the check boxes and radio buttons their flags can make).
-#include "toolkit/internal.h"
+#include "toolkit/win32/internal.h"
 
 #include <cstdint>
 

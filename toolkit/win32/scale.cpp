@@ -3,7 +3,7 @@
 // and for its gadgets are turned into its pixels there.
 #include <climits>
 
-#include "toolkit/internal.h"
+#include "toolkit/win32/internal.h"
 
 namespace {
 
