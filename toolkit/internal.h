@@ -135,6 +135,10 @@ struct WindowRecord {
     // without asking the window server each time.
     bool numbered;
     int dpi;  // the scale its numbers, and its gadgets', are placed at
+    // Below the display's scale, the fonts its gadgets show, made at its scale
+    // from those the client gave; deleted with the window.
+    HFONT* scaled_fonts;
+    int scaled_font_count;
 };
 
 struct QueuedEvent {
@@ -182,23 +186,46 @@ inline constexpr int BASE_DPI = 96;
 struct Placement {
     int x, y, width, height;
 };
-// The display's dots per inch (LOGPIXELSY, the number the fonts are sized by),
-// never below BASE_DPI.
+// The display's dots per inch (LOGPIXELSY, the number the fonts are sized
+// by): read once, by the first call (init_fonts, at start-up), and 96 when it
+// cannot be read. A program aware of the scale system-wide keeps the one it
+// started with, so layout and fonts never go by two different numbers.
+int display_logpixels();
+// The same, never below BASE_DPI: the scale a window is laid out at where it fits.
 int display_dpi();
 // The scale of the toolkit window that is or holds `window`; display_dpi() for
 // any other window.
 int window_dpi(HWND window);
-// Turns a placement into pixels at `dpi` (KEEP_VALUE stays as it is). false,
-// with the placement untouched, when a value or a right or bottom edge would
-// leave the range of an int, or a value would become KEEP_VALUE: such a
-// rectangle is refused, never wrapped round or taken for the sentinel.
+// Turns a placement into pixels at `dpi` (KEEP_VALUE and CW_USEDEFAULT stay as
+// they are). false, with the placement untouched, when a value or a right or
+// bottom edge would leave the range of an int, or a value would become one of
+// those two: such a rectangle is refused, never wrapped round or taken for a
+// sentinel.
 bool to_pixels(int dpi, Placement* place);
-// The scale a window with this client placement and style is opened at: the
-// display's, lowered as far as needed for the window, frame included, to stay
-// within the work area of its monitor (its whole rectangle where `placed`,
-// its size where the platform or the centring places it), never below 96.
-// 0 when the placement cannot be had in pixels at the display's scale.
-int opening_dpi(const Placement& client, DWORD style, bool placed);
+// A window's scale and its frame's rectangle in pixels (x and y may be the
+// platform's CW_USEDEFAULT or KEEP_VALUE: the platform places the window).
+struct Opening {
+    int dpi;
+    int x, y, width, height;
+};
+// Where a window with this client placement (units) and this frame (the
+// extents AdjustWindowRect gives an empty rectangle) opens in the work area
+// `work` of a display of `display` dots per inch: at the largest scale, from
+// the display's down to 96, at which its frame fits in `work`, and at 96 where
+// none does. Centred on `centre_in` where given, else at its own position at
+// the display's scale; then moved as little as needed for its frame to lie in
+// `work`, its top-left corner where it cannot. `client` must be in reach at
+// `display` (to_pixels).
+Opening fit_in_work_area(const Placement& client, const RECT& frame, int display, const RECT& work,
+                         const RECT* centre_in);
+// The opening of a window of open_window (`centring` its WINDOW_CENTRE_ bits,
+// `owner` its owner or, for WS_CHILD, its parent), measured on the work area
+// of the monitor it is asked onto: the owner's or the active window's where
+// it is centred on its owner, the primary one where the platform places it or
+// it is centred on the screen. A child stands at its parent's scale where
+// it is asked, limited by no monitor. false when the placement cannot be had
+// in pixels at that scale.
+bool opening_place(const Placement& client, DWORD style, uint32_t centring, HWND owner, Opening* out);
 
 // ---- Keyboard focus and sizing -------------------------------------------------
 struct SizingState {
@@ -223,6 +250,11 @@ struct BrushEntry {
     int use_count;
 };
 void add_tool(HWND control, const char* text);
+// The font the gadget `control` shows for `font`: `font` itself, unless the
+// gadget's toolkit window stands below the display's scale; then a copy at the
+// window's scale, kept with the window (`font` where no copy can be made).
+HFONT font_at_window_scale(HWND control, HFONT font);
+void free_scaled_fonts(WindowRecord* record);
 LRESULT CALLBACK tooltip_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
 // ---- Toolkit-wide state ----------------------------------------------------------
@@ -234,6 +266,7 @@ struct ToolkitState {
     CRITICAL_SECTION lock;  // guards the brush cache only
     bool lock_ready;
     HFONT default_gui_font;
+    int logpixels;  // display_logpixels(); 0 until read
     ObjectTable* fonts;
     ObjectTable* windows;
     ObjectTable* gadgets;
