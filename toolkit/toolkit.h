@@ -109,9 +109,17 @@ void init_gadgets();
 // ---- Windows and events ------------------------------------------------------
 // Returns the window's platform handle (for number -1: the new anonymous
 // window's number), 0 on failure. width and height are the client area. The
-// window is scaled as the display is, but never below 96 dots per inch and no
-// further than keeps it within the work area of its monitor (its gadgets
-// follow its scale); a rectangle that cannot be had in pixels is refused.
+// window is scaled as the display is and moved as little as needed for its
+// frame to lie in the work area of the monitor it is asked onto (of the
+// primary monitor where it is centred on the screen or left to the platform,
+// of its owner's where it is centred on that). Only where it cannot fit there
+// is its scale lowered, as far as it must be, and its gadgets and their fonts
+// follow it (the fonts as copies the toolkit makes and deletes with the
+// window). A work area smaller than the window at 96 dots per inch gets the
+// 96 layout at its top-left corner. A WS_CHILD window takes its parent's
+// scale and stands where it is asked. KEEP_VALUE and CW_USEDEFAULT positions
+// leave the place to the platform; a rectangle that cannot be had in pixels
+// is refused.
 intptr_t open_window(int number, int x, int y, int width, int height, const char* title, uint32_t flags,
                      HWND owner = nullptr);
 HWND window_handle(int number);

@@ -103,9 +103,8 @@ TEST_F(Windows, PlacementFollowsTheCentringBitsAndTheKeepValue) {
     // Centred on the screen is centred in its work area (a run may leave a taskbar out of it).
     RECT work{};
     ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
-    if (const char* taskbar = std::getenv("TAVEK_WORK_AREA"); taskbar && *taskbar) {
-        ASSERT_LT(work.bottom, screen_height) << "no taskbar";
-    }
+    const char* taskbar = std::getenv("TAVEK_WORK_AREA");
+    ASSERT_TRUE(!taskbar || !*taskbar || work.bottom < screen_height) << "the run's taskbar is not left out";
     const int centre_x = work.left + (work.right - work.left - width) / 2;
     const int centre_y = work.top + (work.bottom - work.top - height) / 2;
     HWND owner = open(0, WINDOW_HIDDEN, 100, 120, 600, 500);
@@ -128,6 +127,7 @@ TEST_F(Windows, PlacementFollowsTheCentringBitsAndTheKeepValue) {
         {"no reference keeps KEEP_VALUE", KEEP_VALUE, 60, 0, WINDOW_CENTRE_OWNER, nullptr, KEEP_VALUE, at(60), width,
          height},
         {"as given", 30, 40, 0, 0, nullptr, at(30), at(40), width, height},
+        {"moved in past the left and top", -300, -20, 0, 0, nullptr, work.left, work.top, width, height},
         {"x kept", KEEP_VALUE, 40, 0, 0, nullptr, PLATFORM, PLATFORM, width, height},
         {"y kept", 30, KEEP_VALUE, 0, 0, nullptr, PLATFORM, PLATFORM, width, height},
         {"x left to the platform", CW_USEDEFAULT, 40, 0, 0, nullptr, PLATFORM, PLATFORM, width, height},
@@ -187,21 +187,16 @@ TEST_F(Windows, ARectangleOutOfReachIsRefusedAndTheWindowUnderItsNumberStays) {
 }
 
 HFONT font_of(HWND control) { return reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)); }
-LONG height_of(HGDIOBJ font) {
-    LOGFONTA described{};
-    GetObjectA(font, sizeof described, &described);
-    return described.lfHeight;
-}
-
 IMPORT_SLOT(create_font_slot, CreateFontA, 56);
 HFONT WINAPI refuse_font(int, int, int, int, int, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, LPCSTR) {
     return nullptr;
 }
 
 // On a display of more than 96 dots per inch a window is scaled with it, but
-// no further than keeps its frame within the work area, and its gadgets, their
-// fonts and a toolkit window made as its child follow the window's own scale.
-// Asked for here: a window too wide for the work area at the display's scale.
+// no further than keeps it within the work area, and its gadgets follow the
+// window's own scale. Asked for here: a window that fits at 96 and would
+// reach past the work area's right edge at the display's scale. Its fonts and
+// a toolkit window made as its child follow its scale too.
 TEST_F(Windows, AWindowScaledPastTheWorkAreaStopsWithinItAndItsGadgetsFollow) {
     const int display = at_display_scale(96);
     if (display == 96) GTEST_SKIP() << "nothing is scaled on this display";
@@ -213,8 +208,9 @@ TEST_F(Windows, AWindowScaledPastTheWorkAreaStopsWithinItAndItsGadgetsFollow) {
     RECT outer, client;
     GetWindowRect(window, &outer);
     GetClientRect(window, &client);
-    EXPECT_TRUE(outer.left >= work.left && outer.top >= work.top && outer.right <= work.right &&
-                outer.bottom <= work.bottom);
+    EXPECT_LE(outer.right, work.right);
+    EXPECT_LE(outer.bottom, work.bottom);
+    EXPECT_GE(outer.left, work.left);
     // The one scale that gives the window its size.
     int dpi = 0;
     for (int d = 96; d <= display && !dpi; ++d)
@@ -247,22 +243,40 @@ TEST_F(Windows, AWindowScaledPastTheWorkAreaStopsWithinItAndItsGadgetsFollow) {
         EXPECT_EQ(r.right - r.left, MulDiv(g.width, dpi, 96));
         EXPECT_EQ(r.bottom - r.top, MulDiv(g.height, dpi, 96));
     }
-    // Each font at the window's scale, made for it and deleted with it; the
-    // font the client gave where no copy can be made.
+    // Its fonts are copies made for it (tests/app measures them) and deleted
+    // with it; the font the client gave where no copy can be made.
     const HFONT given = CreateFontA(-30, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
     const auto real_create_font = replace_import(create_font_slot, refuse_font);
     set_gadget_font(1, given);
     replace_import(create_font_slot, real_create_font);
     EXPECT_EQ(font_of(gadget_handle(1)), given);
     set_gadget_font(1, given);
-    EXPECT_EQ(height_of(font_of(gadget_handle(1))), MulDiv(-30, dpi, display));
-    EXPECT_EQ(height_of(font_of(label)), MulDiv(height_of(GetStockObject(DEFAULT_GUI_FONT)), dpi, display));
     const HFONT copies[] = {font_of(gadget_handle(1)), font_of(label)};
     close_window(8);
     close_window(7);
     for (HFONT copy : copies) EXPECT_EQ(GetObjectType(copy), 0u) << "a copy outlived its window";
     EXPECT_NE(GetObjectType(given), 0u);
     DeleteObject(given);
+}
+
+// Where a window opens in a work area: moved as little as needed, on any
+// monitor, before its scale is lowered; at 96 in the corner where none fits.
+TEST_F(Windows, AWindowMovesIntoItsWorkAreaBeforeItsScaleIsLowered) {
+    const RECT frame{-5, -29, 5, 5}, left_of_primary{-1280, 0, 0, 760};
+    const struct {
+        int display, x, y;
+        RECT work;
+        Opening want;
+    } rows[] = {
+        {168, 216, 0, {0, 0, 1024, 768}, {147, 3, 0, 1021, 493}},
+        {144, -1500, 700, left_of_primary, {144, -1280, 276, 1000, 484}},
+        {144, -300, -10, left_of_primary, {144, -1000, 0, 1000, 484}},
+        {144, -600, 60, {-1280, 40, -780, 300}, {96, -1280, 40, 670, 334}},
+    };
+    const auto list = [](const Opening& o) { return std::vector<int>{o.dpi, o.x, o.y, o.width, o.height}; };
+    for (const auto& row : rows)
+        EXPECT_EQ(list(fit_in_work_area(Placement{row.x, row.y, 660, 300}, frame, row.display, row.work, nullptr)),
+                  list(row.want));
 }
 
 TEST_F(Windows, FailedCreationLeavesNoWindowSlotOrClass) {
