@@ -268,7 +268,6 @@ TEST_F(Windows, AWindowMovesIntoItsWorkAreaBeforeItsScaleIsLowered) {
         RECT work;
         Opening want;
     } rows[] = {
-        {168, 216, 0, {0, 0, 1024, 768}, {147, 3, 0, 1021, 493}},
         {144, -1500, 700, left_of_primary, {144, -1280, 276, 1000, 484}},
         {144, -300, -10, left_of_primary, {144, -1000, 0, 1000, 484}},
         {144, -600, 60, {-1280, 40, -780, 300}, {96, -1280, 40, 670, 334}},
