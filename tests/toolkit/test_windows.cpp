@@ -145,6 +145,7 @@ TEST_F(Windows, PlacementFollowsTheCentringBitsAndTheKeepValue) {
         const int client_width = row.client_size ? row.client_size : 400;
         const int client_height = row.client_size ? row.client_size : 300;
         HWND window = open(5, row.flags | WINDOW_HIDDEN, row.x, row.y, client_width, client_height, row.owner);
+        ASSERT_NE(window, nullptr);
         RECT rect;
         GetWindowRect(window, &rect);
         if (row.left == PLATFORM) {
@@ -225,14 +226,14 @@ TEST_F(Windows, AWindowScaledPastTheWorkAreaStopsWithinItAndItsGadgetsFollow) {
     HWND label = GetWindow(window, GW_CHILD);
     ASSERT_NE(create_button(1, 100, 20, 60, 30, "in it", 0), 0);
     ASSERT_EQ(resize_gadget(1, KEEP_VALUE, 50, KEEP_VALUE, 40), 1);
-    HWND child = open(8, WS_CHILD, 2000, 20, 60, 30, window);  // past the screen: not moved
+    HWND child = open(8, WS_CHILD, 3000, 20, 60, 30, window);  // past the screen: not moved
     const struct {
         HWND control;
         int x, y, width, height;
     } gadgets[] = {
         {label, 10, 20, 60, 30},
         {gadget_handle(1), 100, 50, 60, 40},
-        {child, 2000, 20, 60, 30},
+        {child, 3000, 20, 60, 30},
     };
     for (const auto& g : gadgets) {
         RECT r;
