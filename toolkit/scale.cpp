@@ -74,7 +74,8 @@ bool to_pixels(int dpi, Placement* place) {
 
 Opening fit_in_work_area(const Placement& client, const RECT& frame, int display, const RECT& work,
                          const RECT* centre_in) {
-    const int frame_width = frame.right - frame.left, frame_height = frame.bottom - frame.top;
+    const int frame_width = frame.right - frame.left;
+    const int frame_height = frame.bottom - frame.top;
     Opening at{display + 1, 0, 0, 0, 0};
     do {
         Placement size = client;
