@@ -10,7 +10,8 @@
 // Positions and sizes (open_window's, the gadget creators' and resize_gadget's)
 // are units of 1/96 inch: on a display of another scale the toolkit places
 // them in pixels of that display, as the fonts, sized in points, grow with it.
-// At 96 dots per inch a unit is a pixel. KEEP_VALUE is never scaled.
+// At 96 dots per inch a unit is a pixel. KEEP_VALUE and CW_USEDEFAULT are never
+// scaled.
 #include <windows.h>
 
 #include <cstdint>
