@@ -81,8 +81,33 @@ inline constexpr int BASE_DPI = 96;
 struct Placement {
     int x, y, width, height;
 };
-// Turns a placement into pixels at `dpi` (KEEP_VALUE stays as it is). false,
-// with the placement untouched, when a value or a right or bottom edge would
-// leave the range of an int, or a value would become KEEP_VALUE: such a
-// rectangle is refused, never wrapped round or taken for the sentinel.
+// Turns a placement into pixels at `dpi` (KEEP_VALUE and DEFAULT_POSITION stay
+// as they are). false, with the placement untouched, when a value or a right or
+// bottom edge would leave the range of an int, or a value would become one of
+// those two: such a rectangle is refused, never wrapped round or taken for a
+// sentinel.
 bool to_pixels(int dpi, Placement* place);
+// A rectangle in pixels, right and bottom edges excluded.
+struct Bounds {
+    int left, top, right, bottom;
+};
+// A window's scale and its frame's rectangle in pixels (x and y may be
+// DEFAULT_POSITION or KEEP_VALUE: the platform places the window).
+struct Opening {
+    int dpi;
+    int x, y, width, height;
+};
+// Where a window with this client placement (units) and this frame (the
+// extents the frame adds round an empty client) opens in the work area `work`
+// of a display of `display` dots per inch: at the largest scale, from the
+// display's down to 96, at which its frame fits in `work`, and at 96 where
+// none does. Centred on `centre_in` where given, else at its own position at
+// the display's scale; then moved as little as needed for its frame to lie in
+// `work`, its top-left corner where it cannot. `client` must be in reach at
+// `display` (to_pixels).
+Opening fit_in_work_area(const Placement& client, const Bounds& frame, int display, const Bounds& work,
+                         const Bounds* centre_in);
+// A value that stands for no position or size of its own: KEEP_VALUE or DEFAULT_POSITION.
+bool is_sentinel(int64_t value);
+// Whether a value can be had as an int.
+bool fits_int(int64_t value);

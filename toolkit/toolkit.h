@@ -10,7 +10,8 @@
 // Positions and sizes (open_window's, the gadget creators' and resize_gadget's)
 // are units of 1/96 inch: on a display of another scale the toolkit places
 // them in pixels of that display, as the fonts, sized in points, grow with it.
-// At 96 dots per inch a unit is a pixel. KEEP_VALUE is never scaled.
+// At 96 dots per inch a unit is a pixel. KEEP_VALUE and DEFAULT_POSITION are
+// never scaled.
 //
 // Any C++20 compiler reads this header; it needs no platform header. The
 // numbers a client passes (event codes, style bits given as flags, key codes)
@@ -51,6 +52,8 @@ using ToolkitResult = intptr_t;
 // As a gadget position or size: keep the current value. As a window position:
 // let the platform choose.
 inline constexpr int KEEP_VALUE = -65535;
+// As a window position: let the platform choose (Windows' CW_USEDEFAULT).
+inline constexpr int DEFAULT_POSITION = INT32_MIN;
 
 // ---- Event codes ------------------------------------------------------------
 inline constexpr int EVENT_NONE = 0;
@@ -128,9 +131,17 @@ void init_gadgets();
 // ---- Windows and events ------------------------------------------------------
 // Returns the window's platform handle (for number -1: the new anonymous
 // window's number), 0 on failure. width and height are the client area. The
-// window is scaled as the display is, but never below 96 dots per inch and no
-// further than keeps it within the work area of its monitor (its gadgets
-// follow its scale); a rectangle that cannot be had in pixels is refused.
+// window is scaled as the display is and moved as little as needed for its
+// frame to lie in the work area of the monitor it is asked onto (of the
+// primary monitor where it is centred on the screen or left to the platform,
+// of its owner's where it is centred on that). Only where it cannot fit there
+// is its scale lowered, as far as it must be, and its gadgets and their fonts
+// follow it (the fonts as copies the toolkit makes and deletes with the
+// window). A work area smaller than the window at 96 dots per inch gets the
+// 96 layout at its top-left corner. A WS_CHILD window takes its parent's
+// scale and stands where it is asked. KEEP_VALUE and DEFAULT_POSITION positions
+// leave the place to the platform; a rectangle that cannot be had in pixels
+// is refused.
 intptr_t open_window(int number, int x, int y, int width, int height, const char* title, uint32_t flags,
                      WindowHandle owner = nullptr);
 WindowHandle window_handle(int number);

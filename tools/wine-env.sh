@@ -4,6 +4,8 @@
 #   TAVEK_WINEPREFIX  overrides the prefix folder (default: build/wineprefix)
 #   TAVEK_DESKTOP     set when a real desktop with a window manager shows the windows
 #   TAVEK_SCREEN      the private Xvfb's screen (default: 1280x1024x24)
+#   TAVEK_WORK_AREA   "x, y, width, height": the private Xvfb's work area (the screen
+#                     less a taskbar), as a desktop announces it (_NET_WORKAREA)
 #   TAVEK_LOGPIXELS   the display scale the prefix reports, in dots per inch (96 is
 #                     100 %, 144 is 150 %); written into the prefix before its server
 #                     starts, so it needs a server of its own (TAVEK_SERVER_UP unset)
@@ -46,7 +48,8 @@ wine_env_up() {
   if [ -z "${DISPLAY:-}" ]; then
     local fd_file
     fd_file=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 "${TAVEK_SCREEN:-1280x1024x24}" -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
+    # -noreset: the root window's properties outlast the clients that set them.
+    Xvfb -displayfd 3 -screen 0 "${TAVEK_SCREEN:-1280x1024x24}" -nolisten tcp -noreset 3>"$fd_file" >/dev/null 2>&1 &
     tavek_started_xvfb=$!
     local i
     for i in $(seq 1 100); do
@@ -55,6 +58,10 @@ wine_env_up() {
     done
     export DISPLAY=":$(head -n1 "$fd_file")"
     rm -f "$fd_file"
+    if [ -n "${TAVEK_WORK_AREA:-}" ]; then
+      xprop -root -f _NET_WORKAREA 32c -set _NET_WORKAREA "$TAVEK_WORK_AREA" ||
+        { echo "wine-env: could not set the work area $TAVEK_WORK_AREA" >&2; return 1; }
+    fi
   fi
   mkdir -p "$(dirname "$WINEPREFIX")"
   # A desktop with its own window manager (tools/play.sh on a display) keeps

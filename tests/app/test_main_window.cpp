@@ -92,16 +92,24 @@ const Expected LAYOUT[] = {
 };
 
 // The display's scale. The layout's positions and sizes are units of 1/96
-// inch: the window and its gadgets stand at them times the display's dots per
+// inch: the window and its gadgets stand at them times the window's dots per
 // inch over 96 (rounded to the nearest pixel), as the fonts, sized in points,
 // grow with the display too. The program runs once in the project's own prefix
-// and once more in a prefix per scale (tests/CMakeLists.txt).
+// and once more in a prefix per scale (tests/CMakeLists.txt). On a small screen
+// the window moves into it; only where it cannot fit is its scale lowered.
+constexpr int FLUSH_RIGHT = -1;  // x: the window's right edge on the screen's
 struct Scale {
     int dpi;
     int client_width, client_height;
-    int x, y;  // the window's outer top-left corner
+    int x, y;              // the window's outer top-left corner
+    int screen_width = 0;  // 0: a screen that holds the window where it is asked
+    int window_dpi = 0;    // 0: the display's
 };
 constexpr Scale SCALES[] = {
+    {144, 990, 450, FLUSH_RIGHT, 0, 1280},
+    {168, 1155, 525, FLUSH_RIGHT, 0, 1280},
+    {144, 990, 450, FLUSH_RIGHT, 0, 1024},
+    {168, 1011, 459, FLUSH_RIGHT, 0, 1024, 147},
     {96, 660, 300, 216, 0},
     {120, 825, 375, 270, 0},
     {144, 990, 450, 324, 0},
@@ -128,7 +136,7 @@ void expect_the_asked_scale() {
 const Scale* scale_row() {
     const int dpi = std::max(display_dpi(), 96);
     for (const Scale& row : SCALES)
-        if (row.dpi == dpi) return &row;
+        if (row.dpi == dpi && (!row.screen_width || row.screen_width == GetSystemMetrics(SM_CXSCREEN))) return &row;
     return nullptr;
 }
 
@@ -143,7 +151,8 @@ RECT rect_in_window(HWND control, HWND window) {
 TEST_F(MainWindow, GadgetsStandWhereAndAsTheLayoutSays) {
     const Scale* scale = scale_row();
     ASSERT_NE(scale, nullptr) << "no row for the display's " << display_dpi() << " dots per inch";
-    const auto at_scale = [scale](int length) { return MulDiv(length, scale->dpi, 96); };
+    const int window_dpi = scale->window_dpi ? scale->window_dpi : scale->dpi;
+    const auto at_scale = [window_dpi](int length) { return MulDiv(length, window_dpi, 96); };
     std::vector<int> order;
     for (HWND child = GetWindow(main(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
         order.push_back(static_cast<int>(GetWindowLongPtrA(child, GWLP_ID)));
@@ -173,9 +182,16 @@ TEST_F(MainWindow, GadgetsStandWhereAndAsTheLayoutSays) {
             EXPECT_EQ(display_face(), "Arial Rounded MT Bold");
             continue;
         }
+        // The game's font, or the default one, at the window's scale: itself at the display's.
         const HFONT font = reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0));
-        EXPECT_EQ(font,
-                  row.font ? game.font_handles[row.font - 1] : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
+        const HFONT given =
+            row.font ? game.font_handles[row.font - 1] : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+        EXPECT_TRUE(window_dpi != scale->dpi || font == given);
+        LOGFONTA shown{}, wanted{};
+        GetObjectA(font, sizeof shown, &shown);
+        GetObjectA(given, sizeof wanted, &wanted);
+        EXPECT_EQ(shown.lfHeight, MulDiv(wanted.lfHeight, window_dpi, scale->dpi));
+        EXPECT_STREQ(shown.lfFaceName, wanted.lfFaceName);
     }
 }
 
@@ -230,7 +246,8 @@ TEST_F(MainWindow, WindowTitleStyleAndPlace) {
     GetWindowRect(main(), &outer);
     EXPECT_EQ(client.right, scale->client_width);
     EXPECT_EQ(client.bottom, scale->client_height);
-    EXPECT_EQ(outer.left, scale->x);
+    EXPECT_EQ(scale->x == FLUSH_RIGHT ? outer.right : outer.left,
+              scale->x == FLUSH_RIGHT ? GetSystemMetrics(SM_CXSCREEN) : scale->x);
     EXPECT_EQ(outer.top, scale->y);
 }
 

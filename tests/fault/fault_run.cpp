@@ -190,6 +190,7 @@ int main(int argc, char** argv) {
     SetUnhandledExceptionFilter(end_on_crash);
     AddVectoredExceptionHandler(1, note_access_violation);
 
+    SetProcessDPIAware();  // as the program's manifest declares it: laid out at the display's scale
     before = drive::object_counts();
     wrap_the_calls();
     if (!start_up()) {

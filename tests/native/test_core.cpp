@@ -78,3 +78,22 @@ TEST(Core, EventsQueueInOrderWithoutRepeatsAndHandedRecordsAreTakenOnce) {
     EXPECT_EQ(events.handed_count, 0);
     general_free(events.handed);
 }
+
+// Where a window opens in a work area: moved as little as needed, on any
+// monitor, before its scale is lowered; at 96 in the corner where none fits.
+TEST(Core, AWindowMovesIntoItsWorkAreaBeforeItsScaleIsLowered) {
+    const Bounds frame{-5, -29, 5, 5}, left_of_primary{-1280, 0, 0, 760};
+    const struct {
+        int display, x, y;
+        Bounds work;
+        Opening want;
+    } rows[] = {
+        {144, -1500, 700, left_of_primary, {144, -1280, 276, 1000, 484}},
+        {144, -300, -10, left_of_primary, {144, -1000, 0, 1000, 484}},
+        {144, -600, 60, {-1280, 40, -780, 300}, {96, -1280, 40, 670, 334}},
+    };
+    const auto list = [](const Opening& o) { return std::vector<int>{o.dpi, o.x, o.y, o.width, o.height}; };
+    for (const auto& row : rows)
+        EXPECT_EQ(list(fit_in_work_area(Placement{row.x, row.y, 660, 300}, frame, row.display, row.work, nullptr)),
+                  list(row.want));
+}

@@ -7,8 +7,10 @@
 #include <climits>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
+#include "tests/import_slot.h"
 #include "toolkit/win32/internal.h"
 #include "toolkit_fixture.h"
 
@@ -98,6 +100,13 @@ TEST_F(Windows, PlacementFollowsTheCentringBitsAndTheKeepValue) {
     RECT outer{0, 0, at(400), at(300)};
     AdjustWindowRect(&outer, WS_CAPTION, FALSE);
     const int width = outer.right - outer.left, height = outer.bottom - outer.top;
+    // Centred on the screen is centred in its work area (a run may leave a taskbar out of it).
+    RECT work{};
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
+    const char* taskbar = std::getenv("TAVEK_WORK_AREA");
+    ASSERT_TRUE(!taskbar || !*taskbar || work.bottom < screen_height) << "the run's taskbar is not left out";
+    const int centre_x = work.left + (work.right - work.left - width) / 2;
+    const int centre_y = work.top + (work.bottom - work.top - height) / 2;
     HWND owner = open(0, WINDOW_HIDDEN, 100, 120, 600, 500);
     HWND small_owner = open(1, WINDOW_HIDDEN, 0, 0, 120, 80);
     RECT around;
@@ -118,22 +127,25 @@ TEST_F(Windows, PlacementFollowsTheCentringBitsAndTheKeepValue) {
         {"no reference keeps KEEP_VALUE", KEEP_VALUE, 60, 0, WINDOW_CENTRE_OWNER, nullptr, KEEP_VALUE, at(60), width,
          height},
         {"as given", 30, 40, 0, 0, nullptr, at(30), at(40), width, height},
+        {"moved in past the left and top", -300, -20, 0, 0, nullptr, work.left, work.top, width, height},
         {"x kept", KEEP_VALUE, 40, 0, 0, nullptr, PLATFORM, PLATFORM, width, height},
         {"y kept", 30, KEEP_VALUE, 0, 0, nullptr, PLATFORM, PLATFORM, width, height},
-        {"screen centre", 5, 5, 0, WINDOW_CENTRE_SCREEN, nullptr, (screen_width - width) / 2,
-         (screen_height - height) / 2, width, height},
-        {"larger than the screen", 5, 5, 5000, WINDOW_CENTRE_SCREEN, nullptr, 0, 0, screen_width, screen_height},
+        {"x left to the platform", CW_USEDEFAULT, 40, 0, 0, nullptr, PLATFORM, PLATFORM, width, height},
+        {"screen centre", 5, 5, 0, WINDOW_CENTRE_SCREEN, nullptr, centre_x, centre_y, width, height},
+        {"larger than the screen", 5, 5, 5000, WINDOW_CENTRE_SCREEN, nullptr, work.left, work.top,
+         work.right - work.left, work.bottom - work.top},
         {"owner centre", 5, 5, 0, WINDOW_CENTRE_OWNER, owner, around.left + (around.right - around.left - width) / 2,
          around.top + (around.bottom - around.top - height) / 2, width, height},
         {"owner centre raised to 0", 5, 5, 0, WINDOW_CENTRE_OWNER, small_owner, 0, 0, width, height},
-        {"screen bit wins", 5, 5, 0, WINDOW_CENTRE_SCREEN | WINDOW_CENTRE_OWNER, small_owner,
-         (screen_width - width) / 2, (screen_height - height) / 2, width, height},
+        {"screen bit wins", 5, 5, 0, WINDOW_CENTRE_SCREEN | WINDOW_CENTRE_OWNER, small_owner, centre_x, centre_y, width,
+         height},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         const int client_width = row.client_size ? row.client_size : 400;
         const int client_height = row.client_size ? row.client_size : 300;
         HWND window = open(5, row.flags | WINDOW_HIDDEN, row.x, row.y, client_width, client_height, row.owner);
+        ASSERT_NE(window, nullptr);
         RECT rect;
         GetWindowRect(window, &rect);
         if (row.left == PLATFORM) {
@@ -175,10 +187,17 @@ TEST_F(Windows, ARectangleOutOfReachIsRefusedAndTheWindowUnderItsNumberStays) {
     EXPECT_TRUE(no_windows_left());
 }
 
+HFONT font_of(HWND control) { return reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)); }
+IMPORT_SLOT(create_font_slot, CreateFontA, 56);
+HFONT WINAPI refuse_font(int, int, int, int, int, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, LPCSTR) {
+    return nullptr;
+}
+
 // On a display of more than 96 dots per inch a window is scaled with it, but
 // no further than keeps it within the work area, and its gadgets follow the
 // window's own scale. Asked for here: a window that fits at 96 and would
-// reach past the work area's right edge at the display's scale.
+// reach past the work area's right edge at the display's scale. Its fonts and
+// a toolkit window made as its child follow its scale too.
 TEST_F(Windows, AWindowScaledPastTheWorkAreaStopsWithinItAndItsGadgetsFollow) {
     const int display = at_display_scale(96);
     if (display == 96) GTEST_SKIP() << "nothing is scaled on this display";
@@ -192,28 +211,29 @@ TEST_F(Windows, AWindowScaledPastTheWorkAreaStopsWithinItAndItsGadgetsFollow) {
     GetClientRect(window, &client);
     EXPECT_LE(outer.right, work.right);
     EXPECT_LE(outer.bottom, work.bottom);
-    // The one scale that gives the window its size and place.
+    EXPECT_GE(outer.left, work.left);
+    // The one scale that gives the window its size.
     int dpi = 0;
     for (int d = 96; d <= display && !dpi; ++d)
-        if (client.right == MulDiv(width, d, 96) && client.bottom == MulDiv(height, d, 96) &&
-            outer.left == MulDiv(x, d, 96) && outer.top == MulDiv(y, d, 96))
-            dpi = d;
+        if (client.right == MulDiv(width, d, 96) && client.bottom == MulDiv(height, d, 96)) dpi = d;
     ASSERT_GT(dpi, 96) << "not scaled, or not by one scale: " << client.right << "x" << client.bottom;
     EXPECT_LT(dpi, display);
     // The largest that keeps it within: one more and it would reach past.
-    EXPECT_GT(MulDiv(x, dpi + 1, 96) + MulDiv(width, dpi + 1, 96) + (outer.right - outer.left - client.right),
-              work.right);
+    EXPECT_GT(MulDiv(width, dpi + 1, 96) + (outer.right - outer.left - client.right), work.right - work.left);
 
     use_gadget_list(window);
     ASSERT_NE(create_label(-1, 10, 20, 60, 30, "in it", 0), 0);
+    HWND label = GetWindow(window, GW_CHILD);
     ASSERT_NE(create_button(1, 100, 20, 60, 30, "in it", 0), 0);
     ASSERT_EQ(resize_gadget(1, KEEP_VALUE, 50, KEEP_VALUE, 40), 1);
+    HWND child = open(8, WS_CHILD, 3000, 20, 60, 30, window);  // past the screen: not moved
     const struct {
         HWND control;
         int x, y, width, height;
     } gadgets[] = {
-        {GetWindow(window, GW_CHILD), 10, 20, 60, 30},
+        {label, 10, 20, 60, 30},
         {gadget_handle(1), 100, 50, 60, 40},
+        {child, 3000, 20, 60, 30},
     };
     for (const auto& g : gadgets) {
         RECT r;
@@ -224,7 +244,20 @@ TEST_F(Windows, AWindowScaledPastTheWorkAreaStopsWithinItAndItsGadgetsFollow) {
         EXPECT_EQ(r.right - r.left, MulDiv(g.width, dpi, 96));
         EXPECT_EQ(r.bottom - r.top, MulDiv(g.height, dpi, 96));
     }
+    // Its fonts are copies made for it (tests/app measures them) and deleted
+    // with it; the font the client gave where no copy can be made.
+    const HFONT given = CreateFontA(-30, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
+    const auto real_create_font = replace_import(create_font_slot, refuse_font);
+    set_gadget_font(1, given);
+    replace_import(create_font_slot, real_create_font);
+    EXPECT_EQ(font_of(gadget_handle(1)), given);
+    set_gadget_font(1, given);
+    const HFONT copies[] = {font_of(gadget_handle(1)), font_of(label)};
+    close_window(8);
     close_window(7);
+    for (HFONT copy : copies) EXPECT_EQ(GetObjectType(copy), 0u) << "a copy outlived its window";
+    EXPECT_NE(GetObjectType(given), 0u);
+    DeleteObject(given);
 }
 
 TEST_F(Windows, FailedCreationLeavesNoWindowSlotOrClass) {

@@ -87,7 +87,8 @@ intptr_t register_gadget(int number, GadgetRecord* record, HWND control, GadgetK
     record->previous_proc =
         reinterpret_cast<WNDPROC>(SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gadget_proc)));
     SetPropA(control, ID_PROPERTY, reinterpret_cast<HANDLE>(static_cast<intptr_t>(number)));
-    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(gadget_context()->default_font), TRUE);
+    SendMessageA(control, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(font_at_window_scale(control, gadget_context()->default_font)), TRUE);
     return anonymous ? number : reinterpret_cast<intptr_t>(control);
 }
 
@@ -235,6 +236,8 @@ LRESULT set_gadget_font(int number, HFONT font) {
     }
     GadgetRecord* record = find_gadget(number);
     if (!record) return 0;
+    // A window opened below the display's scale shows its text at its own.
+    font = font_at_window_scale(record->handle, font);
     return SendMessageA(record->handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 

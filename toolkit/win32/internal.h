@@ -18,6 +18,7 @@ static_assert(std::is_same_v<ToolkitResult, LRESULT>);
 static_assert(std::is_same_v<decltype(store_module_handle()), HINSTANCE>);
 static_assert(std::is_same_v<decltype(brush_acquire(0)), HBRUSH>);
 static_assert(std::is_same_v<decltype(MSG_GADGET_EVENT), const UINT>);
+static_assert(DEFAULT_POSITION == CW_USEDEFAULT);
 
 // ---- Gadget kinds and records -----------------------------------------------
 struct GadgetRecord;
@@ -146,6 +147,10 @@ struct WindowRecord {
     // without asking the window server each time.
     bool numbered;
     int dpi;  // the scale its numbers, and its gadgets', are placed at
+    // Below the display's scale, the fonts its gadgets show, made at its scale
+    // from those the client gave; deleted with the window.
+    HFONT* scaled_fonts;
+    int scaled_font_count;
 };
 
 struct EventRecord {
@@ -166,18 +171,24 @@ WindowRecord* numbered_window(HWND window, int* number);
 
 // ---- Display scale -----------------------------------------------------------------
 // (The keyboard sizing loop works in the platform's pixels and is not scaled.)
-// The display's dots per inch (LOGPIXELSY, the number the fonts are sized by),
-// never below BASE_DPI.
+// The display's dots per inch (LOGPIXELSY, the number the fonts are sized
+// by): read once, by the first call (init_fonts, at start-up), and 96 when it
+// cannot be read. A program aware of the scale system-wide keeps the one it
+// started with, so layout and fonts never go by two different numbers.
+int display_logpixels();
+// The same, never below BASE_DPI: the scale a window is laid out at where it fits.
 int display_dpi();
 // The scale of the toolkit window that is or holds `window`; display_dpi() for
 // any other window.
 int window_dpi(HWND window);
-// The scale a window with this client placement and style is opened at: the
-// display's, lowered as far as needed for the window, frame included, to stay
-// within the work area of its monitor (its whole rectangle where `placed`,
-// its size where the platform or the centring places it), never below 96.
-// 0 when the placement cannot be had in pixels at the display's scale.
-int opening_dpi(const Placement& client, DWORD style, bool placed);
+// The opening of a window of open_window (`centring` its WINDOW_CENTRE_ bits,
+// `owner` its owner or, for WS_CHILD, its parent), measured on the work area
+// of the monitor it is asked onto: the owner's or the active window's where
+// it is centred on its owner, the primary one where the platform places it or
+// it is centred on the screen. A child stands at its parent's scale where
+// it is asked, limited by no monitor. false when the placement cannot be had
+// in pixels at that scale.
+bool opening_place(const Placement& client, DWORD style, uint32_t centring, HWND owner, Opening* out);
 
 // ---- Keyboard focus and sizing -------------------------------------------------
 struct SizingState {
@@ -202,6 +213,11 @@ struct BrushEntry {
     int use_count;
 };
 void add_tool(HWND control, const char* text);
+// The font the gadget `control` shows for `font`: `font` itself, unless the
+// gadget's toolkit window stands below the display's scale; then a copy at the
+// window's scale, kept with the window (`font` where no copy can be made).
+HFONT font_at_window_scale(HWND control, HFONT font);
+void free_scaled_fonts(WindowRecord* record);
 LRESULT CALLBACK tooltip_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
 // ---- Toolkit-wide state ----------------------------------------------------------
@@ -213,6 +229,7 @@ struct ToolkitState {
     CRITICAL_SECTION lock;  // guards the brush cache only
     bool lock_ready;
     HFONT default_gui_font;
+    int logpixels;  // display_logpixels(); 0 until read
     ObjectTable* fonts;
     ObjectTable* windows;
     ObjectTable* gadgets;

@@ -69,7 +69,10 @@ void record_heap_free(void* block) {
 
 void init_record_heap() { toolkit.record_heap = HeapCreate(0, 1024, 0); }
 
-void init_fonts() { toolkit.fonts = objects_create(sizeof(HFONT), 16, free_font); }
+void init_fonts() {
+    display_logpixels();  // the one reading of the display's scale, for layout and fonts alike
+    toolkit.fonts = objects_create(sizeof(HFONT), 16, free_font);
+}
 
 void init_gadgets() {
     InitializeCriticalSection(&toolkit.lock);

@@ -62,11 +62,12 @@ intptr_t open_window(int number, int x, int y, int width, int height, const char
     // The position and client size are units of 1/96 inch, placed in pixels at
     // the window's scale; a rectangle out of reach there is refused before a
     // window under the number is closed.
-    const bool placed = x != KEEP_VALUE && y != KEEP_VALUE && (flags & CENTRE_BITS) == 0;
-    const int dpi = opening_dpi(Placement{x, y, width, height}, flags & ~CENTRE_BITS, placed);
-    Placement place{x, y, width, height};
-    if (!dpi || !to_pixels(dpi, &place)) return 0;
-    x = place.x, y = place.y, width = place.width, height = place.height;
+    const uint32_t centring = flags & CENTRE_BITS;
+    flags &= ~CENTRE_BITS;
+    Opening at{};
+    if (!opening_place(Placement{x, y, width, height}, flags, centring, owner, &at)) return 0;
+    // A position left to the platform is left to it whole.
+    if (!centring && (is_sentinel(at.x) || is_sentinel(at.y))) at.x = at.y = CW_USEDEFAULT;
 
     auto* record = static_cast<WindowRecord*>(objects_slot(toolkit.windows, number));
     if (!record) return 0;
@@ -86,35 +87,7 @@ intptr_t open_window(int number, int x, int y, int width, int height, const char
 
     if (!title) title = "";
 
-    RECT outer{0, 0, width, height};
-    AdjustWindowRect(&outer, flags & ~CENTRE_BITS, FALSE);
-    int outer_width = outer.right - outer.left;
-    int outer_height = outer.bottom - outer.top;
-
-    if ((x == KEEP_VALUE || y == KEEP_VALUE) && (flags & CENTRE_BITS) == 0) {
-        x = CW_USEDEFAULT;
-        y = CW_USEDEFAULT;
-    }
-    if (flags & WINDOW_CENTRE_SCREEN) {
-        const int screen_width = GetSystemMetrics(SM_CXSCREEN);
-        const int screen_height = GetSystemMetrics(SM_CYSCREEN);
-        if (outer_width > screen_width) outer_width = screen_width;
-        if (outer_height > screen_height) outer_height = screen_height;
-        x = (screen_width - outer_width) / 2;
-        y = (screen_height - outer_height) / 2;
-    } else if (flags & WINDOW_CENTRE_OWNER) {
-        HWND reference = owner ? owner : GetActiveWindow();
-        RECT area;
-        if (reference && GetWindowRect(reference, &area)) {
-            x = area.left + ((area.right - area.left) - outer_width) / 2;
-            y = area.top + ((area.bottom - area.top) - outer_height) / 2;
-            if (x < 0) x = 0;
-            if (y < 0) y = 0;
-        }
-    }
-    flags &= ~CENTRE_BITS;
-
-    HWND handle = CreateWindowExA(0, name.text, title, flags, x, y, outer_width, outer_height, owner, nullptr,
+    HWND handle = CreateWindowExA(0, name.text, title, flags, at.x, at.y, at.width, at.height, owner, nullptr,
                                   toolkit.module, nullptr);
     // Creation runs the window procedure, and a window opened meanwhile may
     // have moved the table: find the record again by its number.
@@ -126,7 +99,7 @@ intptr_t open_window(int number, int x, int y, int width, int height, const char
         return 0;
     }
     record->handle = handle;
-    record->dpi = dpi;
+    record->dpi = at.dpi;
     // Its number is how the window's messages find it: a window that cannot
     // carry it could not even be closed.
     if (!SetPropA(handle, WINDOW_ID_PROPERTY, reinterpret_cast<HANDLE>(static_cast<intptr_t>(number) + 1))) {
@@ -210,6 +183,7 @@ void close_window(int number) {
         DeleteObject(record->fill_brush);
         record->fill_brush = nullptr;
     }
+    free_scaled_fonts(record);
     objects_release(toolkit.windows, number);
 }
 
