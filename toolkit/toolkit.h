@@ -23,6 +23,8 @@
 // On Windows each is exactly the platform's own type (declared as the platform
 // headers declare it, so neither this header nor a client needs them); on GTK
 // each is the GTK type of the same role.
+// The tags are the platform headers' own, reserved names and all.
+// NOLINTBEGIN(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
 #ifdef _WIN32
 struct HWND__;
 struct HFONT__;
@@ -44,6 +46,7 @@ using FontHandle = _PangoFontDescription*;  // a font description
 using ShortcutTable = _GtkAccelGroup*;      // the window's accelerator group
 using ToolkitResult = intptr_t;
 #endif
+// NOLINTEND(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
 
 // As a gadget position or size: keep the current value. As a window position:
 // let the platform choose.
@@ -199,8 +202,8 @@ int set_gadget_name(int number, const char* name);
 // platforms do not declare them, so a client that calls one there fails to
 // compile on that name.
 #ifdef _WIN32
-struct HINSTANCE__;
-struct HBRUSH__;
+struct HINSTANCE__;  // NOLINT(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp): the platform's tag
+struct HBRUSH__;     // NOLINT(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp): the platform's tag
 // GetModuleHandleA(nullptr), kept for the toolkit; the toolkit keeps it by
 // itself at start-up too (init_windows).
 HINSTANCE__* store_module_handle();
