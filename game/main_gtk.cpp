@@ -30,7 +30,8 @@ int main() {
     FcConfigParseAndLoadFromMemory(FcConfigGetCurrent(), reinterpret_cast<const FcChar8*>(ROUNDED_FACE_RULE), FcFalse);
     if (!gtk_init_check(nullptr, nullptr)) {
         const char* display = std::getenv("DISPLAY");
-        std::fprintf(stderr, "tavek-pin: no display to show the window on (DISPLAY=%s)\n", display ? display : "");
+        (void)std::fprintf(stderr, "tavek-pin: no display to show the window on (DISPLAY=%s)\n",
+                           display ? display : "");
         return 1;
     }
     const bool started = start_up();

@@ -26,7 +26,7 @@ std::string css_string(const char* text) {
 
 std::string css_colour(int32_t colour) {
     char text[8];
-    std::snprintf(text, sizeof text, "#%02x%02x%02x", colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+    (void)std::snprintf(text, sizeof text, "#%02x%02x%02x", colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
     return text;
 }
 
@@ -35,7 +35,7 @@ std::string font_css(const PangoFontDescription* font, uint32_t flags) {
     if (const char* family = pango_font_description_get_family(font)) css += "font-family: " + css_string(family) + ";";
     const double pixels = static_cast<double>(pango_font_description_get_size(font)) / PANGO_SCALE;
     char size[48];
-    std::snprintf(size, sizeof size, "font-size: %.2fpx;", pixels);
+    (void)std::snprintf(size, sizeof size, "font-size: %.2fpx;", pixels);
     css += size;
     css += pango_font_description_get_weight(font) >= PANGO_WEIGHT_BOLD ? "font-weight: bold;" : "font-weight: normal;";
     css += pango_font_description_get_style(font) == PANGO_STYLE_ITALIC ? "font-style: italic;" : "font-style: normal;";
@@ -156,7 +156,10 @@ GadgetRecord* gadget_of_widget(GtkWidget* widget, int* number) {
 
 void default_resize(GadgetRecord* record, int x, int y, int width, int height) {
     GtkWidget* layout = gtk_widget_get_parent(record->handle);
-    int left = 0, top = 0, across = 0, down = 0;
+    int left = 0;
+    int top = 0;
+    int across = 0;
+    int down = 0;
     gtk_container_child_get(GTK_CONTAINER(layout), record->handle, "x", &left, "y", &top, nullptr);
     gtk_widget_get_size_request(record->handle, &across, &down);
     gtk_layout_move(GTK_LAYOUT(layout), record->handle, x == KEEP_VALUE ? left : x, y == KEEP_VALUE ? top : y);

@@ -92,7 +92,8 @@ void editor_clear_items(GadgetRecord* record) {
 
 void editor_remove_item(GadgetRecord* record, int line) {
     if (line_exists(record, line)) {
-        GtkTextIter start, end;
+        GtkTextIter start;
+        GtkTextIter end;
         gtk_text_buffer_get_iter_at_line(buffer_of(record), &start, line);
         end = start;
         // The last line goes to the end; the break before it stays.
@@ -109,7 +110,8 @@ int editor_count_items(GadgetRecord* record) {
 }
 
 std::string editor_get_text(GadgetRecord* record) {
-    GtkTextIter start, end;
+    GtkTextIter start;
+    GtkTextIter end;
     gtk_text_buffer_get_bounds(buffer_of(record), &start, &end);
     return toolkit_text(&start, &end);
 }
@@ -129,14 +131,16 @@ void editor_set_text(GadgetRecord* record, const char* text) {
 
 std::string editor_get_item_text(GadgetRecord* record, int line, intptr_t) {
     if (!line_exists(record, line)) return {};
-    GtkTextIter start, end;
+    GtkTextIter start;
+    GtkTextIter end;
     line_bounds(record, line, &start, &end);
     return toolkit_text(&start, &end);
 }
 
 void editor_set_item_text(GadgetRecord* record, int line, const char* text, intptr_t) {
     if (!line_exists(record, line)) return;
-    GtkTextIter start, end;
+    GtkTextIter start;
+    GtkTextIter end;
     line_bounds(record, line, &start, &end);
     gtk_text_buffer_delete(buffer_of(record), &start, &end);
     insert_at(record, &start, buffer_text(text));

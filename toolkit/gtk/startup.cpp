@@ -1,4 +1,5 @@
 // The toolkit's shared state and its start-up steps on GTK, and the heaps behind every table and record.
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -93,15 +94,15 @@ void destroy_general_heap() {
 
 void* general_alloc(size_t size) { return heap_alloc(general, size); }
 
-void* general_realloc(void* memory, size_t size) {
-    if (!memory) return general_alloc(size);
+void* general_realloc(void* block, size_t size) {
+    if (!block) return general_alloc(size);
     if (size > SIZE_MAX - sizeof(Block)) return nullptr;
-    Block* block = block_of(memory);
-    const size_t old = block->size;
-    unlink(general, block);
-    auto* grown = static_cast<Block*>(std::realloc(block, sizeof(Block) + size));
+    Block* header = block_of(block);
+    const size_t old = header->size;
+    unlink(general, header);
+    auto* grown = static_cast<Block*>(std::realloc(header, sizeof(Block) + size));
     if (!grown) {
-        link(general, block);  // the old block stays as it was
+        link(general, header);  // the old block stays as it was
         return nullptr;
     }
     grown->size = size;
@@ -110,13 +111,13 @@ void* general_realloc(void* memory, size_t size) {
     return grown + 1;
 }
 
-void general_free(void* memory) { heap_free(general, memory); }
+void general_free(void* block) { heap_free(general, block); }
 
-size_t general_size(const void* memory) { return memory ? block_of(memory)->size : SIZE_MAX; }
+size_t general_size(const void* block) { return block ? block_of(block)->size : SIZE_MAX; }
 
 void* record_heap_alloc(size_t size) { return heap_alloc(records, size); }
 
-void record_heap_free(void* memory) { heap_free(records, memory); }
+void record_heap_free(void* block) { heap_free(records, block); }
 
 void init_record_heap() {}
 
@@ -155,8 +156,8 @@ GtkWidget* use_gadget_list(GtkWidget* window) {
 int display_dpi() {
     GdkScreen* screen = toolkit.started ? gdk_screen_get_default() : nullptr;
     const double resolution = screen ? gdk_screen_get_resolution(screen) : -1.0;
-    const int dpi = static_cast<int>(resolution + 0.5);
-    return dpi > BASE_DPI ? dpi : BASE_DPI;
+    const long dpi = std::lround(resolution);
+    return dpi > BASE_DPI && dpi < 100000 ? static_cast<int>(dpi) : BASE_DPI;
 }
 
 int opening_dpi(const Placement& client, bool placed) {

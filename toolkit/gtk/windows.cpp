@@ -172,7 +172,10 @@ void place(GtkWindow* window, int x, int y, int width, int height, uint32_t flag
     }
     if (flags & WINDOW_CENTRE_OWNER) {
         if (GtkWidget* reference = centring_reference(owner)) {
-            int left = 0, top = 0, across = 0, down = 0;
+            int left = 0;
+            int top = 0;
+            int across = 0;
+            int down = 0;
             gtk_window_get_position(GTK_WINDOW(reference), &left, &top);
             gtk_window_get_size(GTK_WINDOW(reference), &across, &down);
             x = left + (across - width) / 2;
