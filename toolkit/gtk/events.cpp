@@ -23,6 +23,7 @@ guint posting = 0;  // the idle source that raises them, one per main-loop pass
 // Below GDK's events and GTK's own work: a posted event waits behind what the
 // window had been sent before it, as a Win32 posted message does.
 constexpr int POSTED_PRIORITY = G_PRIORITY_DEFAULT_IDLE;
+constexpr int POLL_PASSES = 1000;
 
 gboolean raise_posted(gpointer) {
     auto* item = static_cast<Posted*>(g_queue_pop_head(&posted));
@@ -126,7 +127,10 @@ int wait_event(int timeout) {
         return take_pending(core);
     }
     if (timeout == 0) {
-        while (!event_ready(core) && g_main_context_iteration(context, FALSE)) {
+        // What is ready now, and no more: bounded, since an animation keeps
+        // something ready for ever.
+        for (int pass = 0; pass < POLL_PASSES && !event_ready(core) && g_main_context_iteration(context, FALSE);
+             ++pass) {
         }
     } else {
         // The main loop also wakes for GTK's own work (drawing, the cursor's
@@ -147,8 +151,7 @@ int event_gadget() { return event_core() ? event_core()->gadget : -1; }
 int event_type() { return event_core() ? event_core()->type : -1; }
 
 void flush_messages() {
-    // Bounded: an animation would keep the loop busy for ever.
-    for (int pass = 0; pass < 10000 && g_main_context_iteration(g_main_context_default(), FALSE); ++pass) {
+    for (int pass = 0; pass < POLL_PASSES && g_main_context_iteration(g_main_context_default(), FALSE); ++pass) {
     }
     if (EventCore* core = event_core()) core->pending = 0;
 }
