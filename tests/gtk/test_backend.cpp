@@ -236,6 +236,19 @@ TEST_F(Backend, FontsNamesTextsAndSizes) {
         EXPECT_TRUE(pango_font_description_get_size_is_absolute(font));
         EXPECT_EQ(pango_font_description_get_size(font) / PANGO_SCALE, dpi == 120 ? row.height_120 : row.height_96);
     }
+    // A gadget keeps its font when the font is freed; the default font reaches gadgets made later.
+    const auto family = [](int gadget) {
+        return std::string(pango_font_description_get_family(
+            pango_context_get_font_description(gtk_widget_get_pango_context(body(gadget)))));
+    };
+    set_gadget_font(9, reinterpret_cast<PangoFontDescription*>(load_font(2, "Courier New", 9)));
+    set_gadget_font(-1, reinterpret_cast<PangoFontDescription*>(load_font(3, "Times New Roman", 12)));
+    free_all_fonts();
+    set_gadget_colour(9, COLOUR_FRONT, 0x008000);
+    create_label(12, 10, 10, 50, 20, "later", 0);
+    set_gadget_font(-1, DEFAULT_GADGET_FONT);
+    EXPECT_EQ((std::pair{family(9), family(12)}),
+              (std::pair{std::string("Courier New"), std::string("Times New Roman")}));
     EXPECT_EQ(set_gadget_name(8, "nobody"), 0);
     for (const char* name : {"Strikes", "Balls"}) {
         EXPECT_EQ(set_gadget_name(4, name), 1);

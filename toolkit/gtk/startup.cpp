@@ -85,6 +85,8 @@ void destroy_general_heap() {
     // The tables and thread records lived in the heap: forget them, so that a
     // later lookup finds nothing instead of reading freed memory. Nothing can
     // reach the anonymous records without their tables: they go too.
+    if (GadgetContext* context = gadget_context(); context && context->default_font)
+        pango_font_description_free(context->default_font);
     toolkit.fonts = toolkit.windows = toolkit.gadgets = nullptr;
     toolkit.gadget_context = nullptr;
     toolkit.events = nullptr;
