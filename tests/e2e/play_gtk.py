@@ -159,6 +159,7 @@ class Play(unittest.TestCase):
                     self.assertEqual(text_of(c), text)
                 print(f"  {c.getRoleName()} {spoken!r} value={text_of(g.controls[i]) if text is not None else ''!r}"
                       f" description={c.description!r}")
+        self.assertEqual(g.focused(), [], "a control took the focus before any input")
         self.assertEqual(g.controls[STRIKES].description, "Max. Stikes Counted is 9 - Watch for Hint")
         self.assertEqual(g.controls[BALLS].description, "Max. Balls Counted is 99")
         # Waiting costs nothing: no timer, no blink while no field has the focus.
