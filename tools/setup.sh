@@ -8,9 +8,12 @@
 #                            threads), CMake, Ninja, Wine, the fonts the game's faces
 #                            map to; with no display also Xvfb, xdotool and ImageMagick
 #                            (for the screenshot)
+#   tools/setup.sh native    building the native Linux program alone: a compiler,
+#                            CMake, Ninja, GTK 3's development files and the fonts
 #   tools/setup.sh test      everything the test suite needs (the default): the above
 #                            with the headless tools, GoogleTest, Python 3, g++ and clang
-#                            with its sanitizer runtime, layout and analysis tools
+#                            with its sanitizer runtime, layout and analysis tools,
+#                            and the screen-reader bus with Python's bindings to it
 #   tools/setup.sh package   what tools/package.sh needs: the play set, ImageMagick
 #                            (icons), zip, lintian, wixl and msitools (the Windows
 #                            installers)
@@ -28,20 +31,27 @@ play=(
   fonts-liberation fonts-comfortaa
 )
 headless=(xvfb xauth xdotool imagemagick x11-utils)
+native=(g++ cmake ninja-build pkg-config libgtk-3-dev fonts-liberation fonts-comfortaa)
+# Reading the native program as a screen reader does, and closing it as a window manager would.
+accessibility=(dbus at-spi2-core python3-pyatspi python3-xlib)
 
 case "$what" in
   play)
     packages=("${play[@]}")
     [ -z "${DISPLAY:-}" ] && packages+=("${headless[@]}")
     ;;
+  native)
+    packages=("${native[@]}")
+    ;;
   test)
-    packages=("${play[@]}" "${headless[@]}" googletest python3 g++ clang libclang-rt-dev clang-format clang-tidy)
+    packages=("${play[@]}" "${native[@]}" "${headless[@]}" "${accessibility[@]}" googletest python3 clang
+              libclang-rt-dev clang-format clang-tidy)
     ;;
   package)
     packages=("${play[@]}" imagemagick zip unzip lintian git wixl msitools)
     ;;
   *)
-    echo "usage: tools/setup.sh [play|test|package] [package...]" >&2
+    echo "usage: tools/setup.sh [play|native|test|package] [package...]" >&2
     exit 2
     ;;
 esac

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The whole test suite: installs what is missing, checks the source layout
 # (tools/format.sh --check) and runs the static analysis (tools/tidy.sh),
-# builds both Windows architectures (and the native sanitizer build of the
-# platform-free core), runs every test under Wine with one display and one
-# wineserver, and prints one summary line per build and a closing total.
+# builds both Windows architectures, the native sanitizer build (the
+# platform-free core, the GTK backend and the native program) and the players'
+# native program (preset linux), runs every Windows test under Wine with one
+# display and one wineserver and every native test (the GTK ones each on a
+# display of its own), and prints one summary line per build and a closing total.
 # A layout difference or an analysis finding fails it like a failed test.
 # On a machine whose kernel runs no 32-bit programs the i686 test programs are
 # built but cannot run: they are counted as skipped and named in the summary.
@@ -21,6 +23,11 @@ for preset in "${presets[@]}"; do
   cmake --preset "$preset" -DTAVEK_TESTS=ON >/dev/null || exit 1
   cmake --build --preset "$preset" -j "$(nproc)" || exit 1
 done
+if [ -f tests/native/CMakeLists.txt ]; then
+  echo "== build linux"
+  cmake --preset linux >/dev/null || exit 1
+  cmake --build --preset linux -j "$(nproc)" || exit 1
+fi
 
 checks_failed=()
 echo "== format check"

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "shared_rows.h"
 #include "toolkit/win32/internal.h"
 #include "toolkit_fixture.h"
 
@@ -66,23 +67,7 @@ protected:
 };
 
 TEST_F(Editor, AddingItems) {
-    const struct {
-        const char* name;
-        const char* initial;                            // set_gadget_text before the steps
-        std::vector<std::pair<int, const char*>> adds;  // position, text
-        Lines lines;
-    } rows[] = {
-        {"one character, nothing added", "a", {}, {"a"}},
-        {"insert on top of a line", "a", {{0, "x"}}, {"x", "a"}},
-        {"insert into an empty editor", "", {{0, "x"}}, {"x", ""}},
-        {"newest on top", "", {{0, "one"}, {0, "two"}}, {"two", "one", ""}},
-        {"insert before the second line", "a\r\nc", {{1, "b"}}, {"a", "b", "c"}},
-        {"append two", "", {{-1, "a"}, {-1, "b"}}, {"a", "b"}},
-        {"append past the end", "a", {{5, "b"}}, {"a", "b"}},
-        {"append an empty line, then text", "", {{-1, ""}, {-1, "b"}}, {"", "b"}},
-        {"missing text counts as empty", "", {{-1, nullptr}, {-1, "b"}}, {"", "b"}},
-    };
-    for (const auto& row : rows) {
+    for (const EditorAddRow& row : EDITOR_ADD_ROWS) {
         SCOPED_TRACE(row.name);
         set_gadget_text(DISPLAY, row.initial);
         for (const auto& [position, text] : row.adds) add_gadget_item(DISPLAY, position, text);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "shared_rows.h"
 #include "toolkit/win32/internal.h"
 #include "toolkit_fixture.h"
 
@@ -44,19 +45,13 @@ protected:
 TEST_F(FontTest, PointSizesBecomeCharacterHeightsForTheDisplay) {
     const int dpi = display_dpi();
     if (dpi != 96 && dpi != 120) GTEST_SKIP() << "display has " << dpi << " pixels per inch; rows cover 96 and 120";
-    struct Row {
-        int points;
-        int height_96;
-        int height_120;
-    };
-    const Row rows[] = {{9, -12, -15}, {10, -13, -17}, {12, -16, -20}, {18, -24, -30}};
-    for (const Row& row : rows) {
+    for (const FontHeightRow& row : FONT_HEIGHT_ROWS) {
         SCOPED_TRACE(std::to_string(row.points) + " points at " + std::to_string(dpi) + " dpi");
         const intptr_t handle = load_font(1, "Arial", row.points);
         ASSERT_NE(handle, 0);
         HFONT font = reinterpret_cast<HFONT>(handle);
         EXPECT_EQ(font, font_of(1)) << "the result is the font handle";
-        EXPECT_EQ(logfont_of(font).lfHeight, dpi == 96 ? row.height_96 : row.height_120);
+        EXPECT_EQ(logfont_of(font).lfHeight, -(dpi == 96 ? row.height_96 : row.height_120));
     }
 }
 

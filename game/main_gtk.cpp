@@ -1,0 +1,41 @@
+// The Linux entry point: the display, the rounded face's rule for fontconfig, start-up, the main loop and
+// shut-down with exit code 0.
+#include <fontconfig/fontconfig.h>
+#include <gtk/gtk.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "game/app.h"
+
+namespace {
+
+// The game's rounded face, as the Windows program's Wine prefix draws it:
+// fontconfig has an alias of its own for the other three faces, not for this
+// one. A rule of this program's own, never a file of the system's.
+constexpr const char* ROUNDED_FACE_RULE = R"(<?xml version="1.0"?>
+<!DOCTYPE fontconfig SYSTEM "urn:fontconfig:fonts.dtd">
+<fontconfig>
+  <alias binding="same">
+    <family>Arial Rounded MT Bold</family>
+    <prefer><family>Comfortaa</family></prefer>
+  </alias>
+</fontconfig>
+)";
+
+}  // namespace
+
+int main() {
+    // Before any text is laid out, so that every font the game asks for sees it.
+    FcConfigParseAndLoadFromMemory(FcConfigGetCurrent(), reinterpret_cast<const FcChar8*>(ROUNDED_FACE_RULE), FcFalse);
+    if (!gtk_init_check(nullptr, nullptr)) {
+        const char* display = std::getenv("DISPLAY");
+        (void)std::fprintf(stderr, "tavek-pin: no display to show the window on (DISPLAY=%s)\n",
+                           display ? display : "");
+        return 1;
+    }
+    const bool started = start_up();
+    if (started) main_loop();
+    release_all();
+    return started ? 0 : 1;
+}

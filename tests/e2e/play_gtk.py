@@ -1,0 +1,245 @@
+#!/usr/bin/env python3
+"""Plays the native tavek-pin as a person would, through X input (xdotool), and
+reads its window as a screen reader does, through AT-SPI. Needs a display and
+the screen-reader bus (tools/with-display.sh --reader); GDK_DPI_SCALE sets the
+font resolution the run is for.
+
+    play_gtk.py TAVEK_PIN [unittest arguments]
+"""
+import os
+import re
+import subprocess
+import sys
+import time
+import unittest
+import warnings
+
+import pyatspi
+from Xlib import X, display as xdisplay, protocol
+
+warnings.filterwarnings("ignore", category=DeprecationWarning)  # pyatspi's own use of older names
+GAME = None
+TITLE = "Tavek PIN Program Ver. 0.11"
+DPI = round(96 * float(os.environ.get("GDK_DPI_SCALE") or 1))
+BUTTON, LABEL, TEXT, PANEL, SCROLLED = (pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_LABEL, pyatspi.ROLE_TEXT,
+                                        pyatspi.ROLE_PANEL, pyatspi.ROLE_SCROLL_PANE)
+# name, role, x, y, width, height, text (None: no text to read), in the window's order
+CONTROLS = [
+    ("OK", BUTTON, 110, 140, 50, 30, None),
+    ("Enter 4 Digit  PIN", LABEL, 70, 30, 140, 50, "Enter 4 Digit  PIN"),
+    ("Enter 4 Digit  PIN", TEXT, 90, 90, 90, 40, ""),
+    ("", PANEL, 30, 20, 220, 240, None),
+    ("Strikes", TEXT, 70, 210, 50, 40, " 0"),
+    ("Balls", TEXT, 160, 210, 50, 40, " 0"),
+    ("Strikes", LABEL, 70, 190, 60, 20, "Strikes"),
+    ("Balls", LABEL, 160, 190, 50, 20, "Balls"),
+    ("Message", LABEL, 350, 230, 190, 40, ""),
+    ("Results", SCROLLED, 270, 30, 358, 185, None),
+    ("About", BUTTON, 550, 230, 80, 40, None),
+]
+OK, GUESS, STRIKES, BALLS, MESSAGE, DISPLAY, ABOUT = 0, 2, 4, 5, 8, 9, 10
+
+
+def at_dpi(length):
+    return (length * DPI + 48) // 96
+
+
+def text_of(accessible):
+    return accessible.queryText().getText(0, -1)
+
+
+def key(*keys):
+    subprocess.run(["xdotool", "key", "--delay", "30", *keys], check=True)
+
+
+class Game:
+    def __init__(self):
+        # The screen reader's registry runs before the program starts, so that it learns of the program.
+        pyatspi.Registry.getDesktop(0).childCount
+        self.process = subprocess.Popen([GAME])
+        self.frame = self.wait_for(self.find_frame, "the main window")
+        self.controls = self.wait_for(self.find_controls, "its eleven controls")
+
+    def find_frame(self):
+        for app in pyatspi.Registry.getDesktop(0):
+            if app is not None and app.get_process_id() == self.process.pid:
+                return next((w for w in app if w.name == TITLE and w.getState().contains(pyatspi.STATE_SHOWING)), None)
+        return None
+
+    def find_controls(self):
+        panel = self.frame[0]
+        controls = [panel[i] for i in range(panel.childCount)]
+        if len(controls) != 11:
+            return None
+        # The display's text view is inside its scroll pane.
+        return [c if c.getRole() != SCROLLED else c[0] for c in controls]
+
+    def wait_for(self, probe, what, timeout=60.0):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            try:
+                result = probe()
+                if result:
+                    return result
+            except Exception:  # the tree is still being built
+                pass
+            time.sleep(0.05)
+        raise AssertionError(f"timed out waiting for {what}")
+
+    def text(self, index):
+        return text_of(self.controls[index])
+
+    def wait_text(self, index, wanted, what):
+        self.wait_for(lambda: wanted(self.text(index)), what)
+        return self.text(index)
+
+    def click(self, index):
+        extents = self.controls[index].queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        subprocess.run(["xdotool", "mousemove", str(extents.x + extents.width // 2),
+                        str(extents.y + extents.height // 2), "click", "1"], check=True)
+
+    def guess(self, digits):
+        subprocess.run(["xdotool", "type", "--delay", "30", digits], check=True)
+        self.wait_text(GUESS, lambda t: t.endswith(digits[-4:]), f"{digits} typed")
+        key("Return")
+        self.wait_text(GUESS, lambda t: t == "", f"{digits} judged")
+
+    def focused(self):
+        return [i for i, c in enumerate(self.controls) if c.getState().contains(pyatspi.STATE_FOCUSED)]
+
+    def picture(self, accessible):
+        e = accessible.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        return subprocess.run(["import", "-window", "root", "-crop", f"{e.width}x{e.height}+{e.x}+{e.y}", "png:-"],
+                              check=True, capture_output=True).stdout
+
+    def screenshot(self, name, repainted=None):
+        """The window as it stands, beside the program: screenshots/gtk-<dpi>dpi-<name>.png. Taken once the
+        control `repainted` (an index) looks other than it did in the picture `before`, and two pictures of
+        the window in a row are alike."""
+        if repainted is not None:
+            index, before = repainted
+            self.wait_for(lambda: self.picture(self.controls[index]) != before, "the control repainted")
+        pictures = [self.picture(self.frame)]
+        self.wait_for(lambda: pictures.append(self.picture(self.frame)) or pictures[-1] == pictures[-2], "painted")
+        folder = os.path.join(os.path.dirname(os.path.abspath(GAME)), "screenshots")
+        os.makedirs(folder, exist_ok=True)
+        with open(os.path.join(folder, f"gtk-{DPI}dpi-{name}.png"), "wb") as picture:
+            picture.write(pictures[-1])
+
+    def close_box(self):
+        """What a window manager sends when the player clicks the close box."""
+        x = xdisplay.Display()
+        for window in x.screen().root.query_tree().children:
+            if window.get_wm_name() == TITLE:
+                atom = x.intern_atom
+                data = (32, [atom("WM_DELETE_WINDOW"), X.CurrentTime, 0, 0, 0])
+                window.send_event(protocol.event.ClientMessage(window=window, client_type=atom("WM_PROTOCOLS"),
+                                                               data=data))
+        x.flush()
+        x.close()
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait(timeout=20)
+
+
+class Play(unittest.TestCase):
+    def setUp(self):
+        self.game = Game()
+        self.addCleanup(self.game.stop)
+
+    def test_layout_names_and_texts(self):
+        g = self.game
+        frame = g.frame.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        self.assertEqual((frame.x, frame.y, frame.width, frame.height), (at_dpi(216), 0, at_dpi(660), at_dpi(300)))
+        panel = g.frame[0]
+        print(f"\n{g.frame.getRoleName()} {g.frame.name!r}")
+        for i, (name, role, x, y, width, height, text) in enumerate(CONTROLS):
+            with self.subTest(control=i):
+                c = panel[i]
+                spoken = c.name if role != SCROLLED else c[0].name
+                e = c.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+                self.assertEqual((spoken, c.getRole()), (name, role))
+                self.assertEqual((e.x - frame.x, e.y, e.width, e.height), tuple(map(at_dpi, (x, y, width, height))))
+                if text is not None:
+                    self.assertEqual(text_of(c), text)
+                print(f"  {c.getRoleName()} {spoken!r} value={text_of(g.controls[i]) if text is not None else ''!r}"
+                      f" description={c.description!r}")
+        self.assertEqual(g.focused(), [], "a control took the focus before any input")
+        self.assertEqual(g.controls[STRIKES].description, "Max. Stikes Counted is 9 - Watch for Hint")
+        self.assertEqual(g.controls[BALLS].description, "Max. Balls Counted is 99")
+        # Waiting costs nothing: no timer, no blink while no field has the focus.
+        def ticks():
+            with open(f"/proc/{g.process.pid}/stat") as stat:
+                return sum(map(int, stat.read().rsplit(")", 1)[1].split()[11:13]))
+        def idle():  # at most a tick (10 ms) of CPU in two seconds; the start's work may still end first
+            before = ticks()
+            time.sleep(2)
+            return ticks() - before <= 1
+        g.wait_for(idle, "no CPU used while waiting", timeout=40)
+        g.click(GUESS)
+        subprocess.run(["xdotool", "type", "12"], check=True)
+        g.wait_text(GUESS, lambda t: t == "12", "digits typed")
+        blank = g.picture(g.controls[DISPLAY])
+        g.click(ABOUT)
+        about = g.wait_text(DISPLAY, lambda t: t.endswith("Instructions: Have Fun With It"), "the About text")
+        self.assertEqual(len(re.split(r"\r\n|\n", about)), 7)
+        family = dict(a.split(":", 1) for a in g.controls[DISPLAY].queryText().getAttributeRun(1, True)[0])
+        self.assertEqual(family.get("family-name"), "Courier New", "the About text in fixed pitch")
+        g.screenshot("about", repainted=(DISPLAY, blank))
+
+    def test_misses_hint_and_win(self):
+        g = self.game
+        g.click(GUESS)
+        subprocess.run(["xdotool", "type", "--delay", "30", "a1b2c"], check=True)
+        g.wait_text(GUESS, lambda t: t == "12", "digits only")
+        key("Return")
+        time.sleep(0.3)  # nothing is expected to change; a wrong reaction would show in this time
+        self.assertEqual((g.text(GUESS), g.text(MESSAGE), g.text(DISPLAY)), ("12", "", ""))
+        key("BackSpace", "BackSpace")
+        present, absent = [], []
+        for digit in "0123456789":
+            g.guess(digit * 4)
+            top = re.split(r"\r\n|\n", g.text(DISPLAY))[0]
+            (present if top.startswith("* Ball: ") else absent).append(digit)
+            self.assertIn(top, (f"* Ball: {digit * 4} has at least one correct digit",
+                                f"* Strike: {digit * 4} has no correct digits"))
+        self.assertEqual(g.text(BALLS), f" {len(present)}")
+        self.assertEqual(g.text(MESSAGE), "YOU CHOSE POORLY")
+        for _ in range(10 - len(absent)):
+            g.guess(absent[0] * 4)
+        self.assertEqual(g.text(STRIKES), " #")
+        hint = g.text(MESSAGE)
+        self.assertRegex(hint, r"^  Hint: \d{4}$")
+        g.screenshot("hint")
+        g.guess("12" + hint[-4:])  # six digits: the last four count
+        g.wait_text(MESSAGE, lambda t: t == "Enter Another PIN", "the win")
+        self.assertEqual((g.text(STRIKES), g.text(BALLS)), (" 0", " 0"))
+        joke = g.text(DISPLAY)
+        self.assertTrue(joke.startswith(" ") and "* " not in joke, joke)
+        g.screenshot("joke")
+        # The master code by the OK button; the next digit typed clears the joke.
+        subprocess.run(["xdotool", "type", "6157"], check=True)
+        g.wait_text(GUESS, lambda t: t == "6157", "the master code typed")
+        g.click(OK)
+        g.wait_text(GUESS, lambda t: t == "", "the master code judged")
+        self.assertEqual(g.text(MESSAGE), "Enter Another PIN")
+        g.click(GUESS)
+        g.wait_text(DISPLAY, lambda t: t == "", "the joke cleared by the guess field")
+
+    def test_tab_order_and_close(self):
+        g = self.game
+        g.click(GUESS)
+        for keys, order in (("Tab", [STRIKES, BALLS, DISPLAY, ABOUT, OK, GUESS]),
+                            ("shift+Tab", [OK, ABOUT, DISPLAY, BALLS, STRIKES, GUESS])):
+            for expected in order:
+                key(keys)
+                g.wait_for(lambda: g.focused() == [expected], f"{keys} to control {expected}")
+        g.close_box()
+        self.assertEqual(g.process.wait(timeout=30), 0)
+
+
+if __name__ == "__main__":
+    GAME = sys.argv[1]
+    unittest.main(argv=[sys.argv[0], "-v", *sys.argv[2:]])

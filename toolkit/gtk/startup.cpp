@@ -1,0 +1,189 @@
+// The toolkit's shared state and its start-up steps on GTK, and the heaps behind every table and record.
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "toolkit/gtk/internal.h"
+
+ToolkitState toolkit;
+
+namespace {
+
+// A heap is a list of blocks, each with its size in front, so that the whole
+// heap can go at once, as a Win32 private heap does.
+struct Block {
+    Block* older;
+    Block* newer;
+    size_t size;
+    size_t reserved;  // keeps the block proper aligned for any type
+};
+static_assert(sizeof(Block) % alignof(std::max_align_t) == 0);
+
+struct Heap {
+    Block* newest;
+};
+
+Heap general;
+Heap records;
+
+Block* block_of(const void* block) {
+    return reinterpret_cast<Block*>(const_cast<unsigned char*>(static_cast<const unsigned char*>(block))) - 1;
+}
+
+void link(Heap& heap, Block* block) {
+    block->older = heap.newest;
+    block->newer = nullptr;
+    if (heap.newest) heap.newest->newer = block;
+    heap.newest = block;
+}
+
+void unlink(Heap& heap, Block* block) {
+    if (block->newer)
+        block->newer->older = block->older;
+    else
+        heap.newest = block->older;
+    if (block->older) block->older->newer = block->newer;
+}
+
+void* heap_alloc(Heap& heap, size_t size) {
+    if (size > SIZE_MAX - sizeof(Block)) return nullptr;
+    auto* block = static_cast<Block*>(std::calloc(1, sizeof(Block) + size));
+    if (!block) return nullptr;
+    block->size = size;
+    link(heap, block);
+    return block + 1;
+}
+
+void heap_free(Heap& heap, void* memory) {
+    if (!memory) return;
+    Block* block = block_of(memory);
+    unlink(heap, block);
+    std::free(block);
+}
+
+void heap_destroy(Heap& heap) {
+    while (Block* block = heap.newest) {
+        heap.newest = block->older;
+        std::free(block);
+    }
+}
+
+// Gadgets take exactly the sizes they are given, as Win32 controls do: the
+// theme's least sizes and paddings would make them larger than asked.
+constexpr const char* GADGET_SIZES =
+    "button, entry { min-height: 0; min-width: 0; padding: 0 3px; }"
+    "button label { padding: 0; }"
+    "label.bordered { border: 1px solid alpha(currentColor, 0.4); }";
+
+}  // namespace
+
+bool create_general_heap() { return true; }
+
+void destroy_general_heap() {
+    // The tables and thread records lived in the heap: forget them, so that a
+    // later lookup finds nothing instead of reading freed memory. Nothing can
+    // reach the anonymous records without their tables: they go too.
+    if (GadgetContext* context = gadget_context(); context && context->default_font)
+        pango_font_description_free(context->default_font);
+    toolkit.fonts = toolkit.windows = toolkit.gadgets = nullptr;
+    toolkit.gadget_context = nullptr;
+    toolkit.events = nullptr;
+    heap_destroy(general);
+    heap_destroy(records);
+}
+
+void* general_alloc(size_t size) { return heap_alloc(general, size); }
+
+void* general_realloc(void* block, size_t size) {
+    if (!block) return general_alloc(size);
+    if (size > SIZE_MAX - sizeof(Block)) return nullptr;
+    Block* header = block_of(block);
+    const size_t old = header->size;
+    unlink(general, header);
+    auto* grown = static_cast<Block*>(std::realloc(header, sizeof(Block) + size));
+    if (!grown) {
+        link(general, header);  // the old block stays as it was
+        return nullptr;
+    }
+    grown->size = size;
+    link(general, grown);
+    if (size > old) std::memset(reinterpret_cast<unsigned char*>(grown + 1) + old, 0, size - old);
+    return grown + 1;
+}
+
+void general_free(void* block) { heap_free(general, block); }
+
+size_t general_size(const void* block) { return block ? block_of(block)->size : SIZE_MAX; }
+
+void* record_heap_alloc(size_t size) { return heap_alloc(records, size); }
+
+void record_heap_free(void* block) { heap_free(records, block); }
+
+void init_record_heap() {}
+
+void init_fonts() { toolkit.fonts = objects_create(sizeof(FontRecord), 16, free_font); }
+
+void init_gadgets() {
+    toolkit.gadgets = objects_create(sizeof(GadgetRecord), 50, free_gadget);
+    toolkit.gadget_context = static_cast<GadgetContext*>(make_thread_record(sizeof(GadgetContext), nullptr));
+}
+
+bool start_gtk() {
+    if (toolkit.started) return true;
+    if (!gtk_init_check(nullptr, nullptr)) return false;
+    toolkit.started = true;
+    GtkCssProvider* sizes = gtk_css_provider_new();
+    gtk_css_provider_load_from_data(sizes, GADGET_SIZES, -1, nullptr);
+    gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(sizes),
+                                              GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    g_object_unref(sizes);  // the screen holds it
+    // A field that takes the focus keeps its text unselected, as a Win32 edit
+    // control given the focus does: a digit typed next is added, not put in
+    // place of the guess.
+    g_object_set(gtk_settings_get_default(), "gtk-entry-select-on-focus", FALSE, nullptr);
+    return true;
+}
+
+GadgetContext* gadget_context() { return static_cast<GadgetContext*>(thread_record(toolkit.gadget_context)); }
+
+EventCore* event_core() { return static_cast<EventCore*>(thread_record(toolkit.events)); }
+
+GtkWidget* use_gadget_list(GtkWidget* window) {
+    if (GadgetContext* context = gadget_context()) context->parent = window;
+    return window;
+}
+
+int display_dpi() {
+    GdkScreen* screen = toolkit.started ? gdk_screen_get_default() : nullptr;
+    const double resolution = screen ? gdk_screen_get_resolution(screen) : -1.0;
+    const long dpi = std::lround(resolution);
+    return dpi > BASE_DPI && dpi < 100000 ? static_cast<int>(dpi) : BASE_DPI;
+}
+
+int opening_dpi(const Placement& client, bool placed) {
+    const int dpi = display_dpi();
+    Placement asked = client;
+    if (!to_pixels(dpi, &asked)) return 0;
+    if (dpi == BASE_DPI) return dpi;
+    GdkDisplay* display = gdk_display_get_default();
+    GdkMonitor* monitor =
+        placed ? gdk_display_get_monitor_at_point(display, asked.x, asked.y) : gdk_display_get_primary_monitor(display);
+    if (!monitor) monitor = gdk_display_get_monitor(display, 0);
+    if (!monitor) return dpi;
+    GdkRectangle work{};
+    gdk_monitor_get_workarea(monitor, &work);
+    // The frame the window manager adds is not known before the window is
+    // shown: the client area alone has to fit.
+    const auto fits = [&](int at_dpi) {
+        Placement place = client;
+        if (!to_pixels(at_dpi, &place)) return false;
+        if (place.width > work.width || place.height > work.height) return false;
+        return !placed || (int64_t{place.x} + place.width <= int64_t{work.x} + work.width &&
+                           int64_t{place.y} + place.height <= int64_t{work.y} + work.height);
+    };
+    int chosen = dpi;
+    while (chosen > BASE_DPI && !fits(chosen)) --chosen;
+    return chosen;
+}
