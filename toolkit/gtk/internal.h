@@ -148,13 +148,17 @@ void drop_posted(int window);
 void cycle_focus(WindowRecord* record, bool backward);
 
 // ---- Display scale -----------------------------------------------------------------
-// The display's font resolution (Xft.dpi as GDK reports it), never below BASE_DPI.
+// The display's font resolution (Xft.dpi as GDK reports it), never below
+// BASE_DPI: read once, at the first call after GTK has its display, so that
+// layout and fonts go by one number for the whole run.
 int display_dpi();
-// The scale a window with this client placement is opened at: the display's,
-// lowered as far as needed for it to stay within the work area of its monitor
-// (its whole rectangle where `placed`, its size otherwise), never below 96. 0
-// when the placement cannot be had in pixels at the display's scale.
-int opening_dpi(const Placement& client, bool placed);
+// The scale and place a window with this client placement opens at in the
+// work area of the monitor it is asked onto (the primary one where it is not
+// `placed`): moved into it as little as needed at the display's scale, its
+// scale lowered only where it cannot fit (fit_in_work_area). The frame the
+// window manager adds is not known before showing: the client area has to
+// fit. false when the placement cannot be had in pixels at the display's scale.
+bool opening_place(const Placement& client, bool placed, Opening* out);
 
 // ---- Toolkit-wide state ----------------------------------------------------------
 struct FontRecord {
@@ -164,6 +168,7 @@ struct FontRecord {
 
 struct ToolkitState {
     bool started;  // GTK has its display
+    int dpi;       // the display's scale, once read
     ObjectTable* fonts;
     ObjectTable* windows;
     ObjectTable* gadgets;

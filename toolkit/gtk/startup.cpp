@@ -156,34 +156,30 @@ GtkWidget* use_gadget_list(GtkWidget* window) {
 }
 
 int display_dpi() {
-    GdkScreen* screen = toolkit.started ? gdk_screen_get_default() : nullptr;
-    const double resolution = screen ? gdk_screen_get_resolution(screen) : -1.0;
-    const long dpi = std::lround(resolution);
-    return dpi > BASE_DPI && dpi < 100000 ? static_cast<int>(dpi) : BASE_DPI;
+    if (!toolkit.dpi && toolkit.started) {
+        GdkScreen* screen = gdk_screen_get_default();
+        const double resolution = screen ? gdk_screen_get_resolution(screen) : -1.0;
+        const long dpi = std::lround(resolution);
+        toolkit.dpi = dpi > BASE_DPI && dpi < 100000 ? static_cast<int>(dpi) : BASE_DPI;
+    }
+    return toolkit.dpi ? toolkit.dpi : BASE_DPI;
 }
 
-int opening_dpi(const Placement& client, bool placed) {
+bool opening_place(const Placement& client, bool placed, Opening* out) {
     const int dpi = display_dpi();
     Placement asked = client;
-    if (!to_pixels(dpi, &asked)) return 0;
-    if (dpi == BASE_DPI) return dpi;
+    if (!to_pixels(dpi, &asked)) return false;
+    *out = Opening{dpi, asked.x, asked.y, asked.width, asked.height};
     GdkDisplay* display = gdk_display_get_default();
     GdkMonitor* monitor =
         placed ? gdk_display_get_monitor_at_point(display, asked.x, asked.y) : gdk_display_get_primary_monitor(display);
     if (!monitor) monitor = gdk_display_get_monitor(display, 0);
-    if (!monitor) return dpi;
+    if (!monitor) return true;
     GdkRectangle work{};
     gdk_monitor_get_workarea(monitor, &work);
-    // The frame the window manager adds is not known before the window is
-    // shown: the client area alone has to fit.
-    const auto fits = [&](int at_dpi) {
-        Placement place = client;
-        if (!to_pixels(at_dpi, &place)) return false;
-        if (place.width > work.width || place.height > work.height) return false;
-        return !placed || (int64_t{place.x} + place.width <= int64_t{work.x} + work.width &&
-                           int64_t{place.y} + place.height <= int64_t{work.y} + work.height);
-    };
-    int chosen = dpi;
-    while (chosen > BASE_DPI && !fits(chosen)) --chosen;
-    return chosen;
+    Placement where = client;
+    if (!placed) where.x = where.y = KEEP_VALUE;  // the window manager or the centring places it
+    *out = fit_in_work_area(where, Bounds{0, 0, 0, 0}, dpi,
+                            Bounds{work.x, work.y, work.x + work.width, work.y + work.height}, nullptr);
+    return true;
 }

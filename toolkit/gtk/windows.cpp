@@ -185,7 +185,7 @@ void place(GtkWindow* window, int x, int y, int width, int height, uint32_t flag
         }
     }
     // Without a place of its own the window manager chooses one.
-    if (x != KEEP_VALUE && y != KEEP_VALUE) gtk_window_move(window, x, y);
+    if (!is_sentinel(x) && !is_sentinel(y)) gtk_window_move(window, x, y);
 }
 
 }  // namespace
@@ -223,10 +223,13 @@ intptr_t open_window(int number, int x, int y, int width, int height, const char
     // The position and client size are units of 1/96 inch, placed in pixels at
     // the window's scale; a rectangle out of reach there is refused before a
     // window under the number is closed.
-    const bool placed = x != KEEP_VALUE && y != KEEP_VALUE && (flags & CENTRE_BITS) == 0;
-    const int dpi = opening_dpi(Placement{x, y, width, height}, placed);
+    const bool placed = !is_sentinel(x) && !is_sentinel(y) && (flags & CENTRE_BITS) == 0;
+    Opening opening{};
+    if (!opening_place(Placement{x, y, width, height}, placed, &opening)) return 0;
+    const int dpi = opening.dpi;
     Placement at{x, y, width, height};
-    if (!dpi || !to_pixels(dpi, &at)) return 0;
+    if (!to_pixels(dpi, &at)) return 0;
+    if (placed) at.x = opening.x, at.y = opening.y;
 
     auto* record = static_cast<WindowRecord*>(objects_slot(toolkit.windows, number));
     if (!record) return 0;
