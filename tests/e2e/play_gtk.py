@@ -21,19 +21,21 @@ warnings.filterwarnings("ignore", category=DeprecationWarning)  # pyatspi's own 
 GAME = None
 TITLE = "Tavek PIN Program Ver. 0.11"
 DPI = round(96 * float(os.environ.get("GDK_DPI_SCALE") or 1))
+BUTTON, LABEL, TEXT, PANEL, SCROLLED = (pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_LABEL, pyatspi.ROLE_TEXT,
+                                        pyatspi.ROLE_PANEL, pyatspi.ROLE_SCROLL_PANE)
 # name, role, x, y, width, height, text (None: no text to read), in the window's order
 CONTROLS = [
-    ("OK", "push button", 110, 140, 50, 30, None),
-    ("Enter 4 Digit  PIN", "label", 70, 30, 140, 50, "Enter 4 Digit  PIN"),
-    ("Enter 4 Digit  PIN", "text", 90, 90, 90, 40, ""),
-    ("", "panel", 30, 20, 220, 240, None),
-    ("Strikes", "text", 70, 210, 50, 40, " 0"),
-    ("Balls", "text", 160, 210, 50, 40, " 0"),
-    ("Strikes", "label", 70, 190, 60, 20, "Strikes"),
-    ("Balls", "label", 160, 190, 50, 20, "Balls"),
-    ("Message", "label", 350, 230, 190, 40, ""),
-    ("Results", "scroll pane", 270, 30, 358, 185, None),
-    ("About", "push button", 550, 230, 80, 40, None),
+    ("OK", BUTTON, 110, 140, 50, 30, None),
+    ("Enter 4 Digit  PIN", LABEL, 70, 30, 140, 50, "Enter 4 Digit  PIN"),
+    ("Enter 4 Digit  PIN", TEXT, 90, 90, 90, 40, ""),
+    ("", PANEL, 30, 20, 220, 240, None),
+    ("Strikes", TEXT, 70, 210, 50, 40, " 0"),
+    ("Balls", TEXT, 160, 210, 50, 40, " 0"),
+    ("Strikes", LABEL, 70, 190, 60, 20, "Strikes"),
+    ("Balls", LABEL, 160, 190, 50, 20, "Balls"),
+    ("Message", LABEL, 350, 230, 190, 40, ""),
+    ("Results", SCROLLED, 270, 30, 358, 185, None),
+    ("About", BUTTON, 550, 230, 80, 40, None),
 ]
 OK, GUESS, STRIKES, BALLS, MESSAGE, DISPLAY, ABOUT = 0, 2, 4, 5, 8, 9, 10
 
@@ -70,7 +72,7 @@ class Game:
         if len(controls) != 11:
             return None
         # The display's text view is inside its scroll pane.
-        return [c if c.getRoleName() != "scroll pane" else c[0] for c in controls]
+        return [c if c.getRole() != SCROLLED else c[0] for c in controls]
 
     def wait_for(self, probe, what, timeout=30.0):
         deadline = time.monotonic() + timeout
@@ -151,9 +153,9 @@ class Play(unittest.TestCase):
         for i, (name, role, x, y, width, height, text) in enumerate(CONTROLS):
             with self.subTest(control=i):
                 c = panel[i]
-                spoken = c.name if role != "scroll pane" else c[0].name
+                spoken = c.name if role != SCROLLED else c[0].name
                 e = c.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-                self.assertEqual((spoken, c.getRoleName()), (name, role))
+                self.assertEqual((spoken, c.getRole()), (name, role))
                 self.assertEqual((e.x - frame.x, e.y, e.width, e.height), tuple(map(at_dpi, (x, y, width, height))))
                 if text is not None:
                     self.assertEqual(text_of(c), text)

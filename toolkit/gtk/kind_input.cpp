@@ -34,7 +34,7 @@ gboolean on_focus_out(GtkWidget* entry, GdkEvent*, gpointer number) {
 gboolean on_key(GtkWidget*, GdkEventKey* event, gpointer) {
     if (event->state & (GDK_CONTROL_MASK | GDK_MOD1_MASK)) return FALSE;
     const gunichar typed = gdk_keyval_to_unicode(event->keyval);
-    return typed && g_unichar_isprint(typed) && !(typed >= '0' && typed <= '9');
+    return typed && g_unichar_isprint(typed) && (typed < '0' || typed > '9');
 }
 
 void input_connect(GadgetRecord* record, int number) {
