@@ -249,8 +249,11 @@ new=$(comm -13 <(echo "$home_before") <(echo "$home_after"))
 # (The font library keeps its cache in ~/.cache/fontconfig; the configuration
 # of both releases also names its older place ~/.fontconfig.)
 stray=$(grep -vxE '\.cache|\.cache/fontconfig(/.*)?|\.fontconfig(/.*)?' <<<"$new")
-say "the home after the game was played and closed: new are $(grep -cE '^\.cache/fontconfig/|^\.fontconfig/' <<<"$new")" \
-  "files of the font library's cache, and the folders $(grep -vE '^\.cache/fontconfig/|^\.fontconfig/' <<<"$new" | tr '\n' ' ')"
+if [ -z "$new" ]; then
+  say "the home after the game was played and closed: nothing new"
+else
+  say "the home after the game was played and closed: new are $(tr '\n' ' ' <<<"$new")"
+fi
 [ -z "$stray" ] || bad "the first start made paths in the home other than the font cache: $(tr '\n' ' ' <<<"$stray")"
 [ -z "$(comm -23 <(echo "$home_before") <(echo "$home_after"))" ] ||
   bad "the first start removed from the home: $(comm -23 <(echo "$home_before") <(echo "$home_after") | tr '\n' ' ')"
@@ -271,8 +274,6 @@ else
   bad "left after purge:$left"
 fi
 
-# The Windows installers under this release's Wine (its 64-bit part and the X
-# libraries its display driver loads), as root in a prefix of Wine's own making.
 # The lines of tools/package-check-wine.sh, reported as this release's.
 report() {
   local line
@@ -283,6 +284,8 @@ report() {
     esac
   done <<<"$1"
 }
+# The Windows installers under this release's Wine (its 64-bit part and the X
+# libraries its display driver loads), as root in a prefix of Wine's own making.
 if [ "${PACKAGE_CHECK_MSI:-1}" != 0 ]; then
   say "installing Wine for the Windows installers' check"
   inroot "apt-get install -y -qq --no-install-recommends wine64 fonts-wine libxrender1 libxrandr2 libxi6 libxcursor1 \
