@@ -51,14 +51,16 @@ close_game() {
 # ---- The installers --------------------------------------------------------------------
 # snapshot NAME: the prefix's files and registry as text. Left out: the time
 # Wine's registry files keep per key, and the device classes, video devices and
-# devices (Control\Class, Control\Video and Enum of the system's control set),
-# which Wine itself rewrites as it starts its drivers.
+# devices (Control\Class, Control\Video and Enum of the system's control set)
+# and the network cards (Windows NT\CurrentVersion\NetworkCards), which Wine
+# itself rewrites as it starts its drivers.
 snapshot() {
   "$WINESERVER" -w
   (cd "$WINEPREFIX" && find . -path ./.update-timestamp -prune -o -printf '%y %P\n' | LC_ALL=C sort) >"$dir/$1.files"
   cat "$WINEPREFIX/system.reg" "$WINEPREFIX/user.reg" "$WINEPREFIX/userdef.reg" |
     sed -e 's/^\(\[.*\]\) [0-9]*$/\1/' -e '/^#time=/d' |
-    awk '/^\[/ { devices = $0 ~ /^\[System\\\\(CurrentControlSet|ControlSet[0-9]+)\\\\(Control\\\\Class|Control\\\\Video|Enum)(\\\\|\])/ }
+    awk '/^\[/ { devices = $0 ~ /^\[System\\\\(CurrentControlSet|ControlSet[0-9]+)\\\\(Control\\\\Class|Control\\\\Video|Enum)(\\\\|\])/ ||
+                          $0 ~ /^\[Software\\\\Microsoft\\\\Windows NT\\\\CurrentVersion\\\\NetworkCards(\\\\|\])/ }
          !devices' >"$dir/$1.reg"
 }
 # left_over WHAT: compares the prefix with the snapshot "before". What an
