@@ -107,18 +107,23 @@ class Game:
     def focused(self):
         return [i for i, c in enumerate(self.controls) if c.getState().contains(pyatspi.STATE_FOCUSED)]
 
-    def screenshot(self, name):
-        """The window as it stands, beside the program: screenshots/gtk-<dpi>dpi-<name>.png."""
-        e = self.frame.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    def picture(self, accessible):
+        e = accessible.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        return subprocess.run(["import", "-window", "root", "-crop", f"{e.width}x{e.height}+{e.x}+{e.y}", "png:-"],
+                              check=True, capture_output=True).stdout
+
+    def screenshot(self, name, repainted=None):
+        """The window as it stands, beside the program: screenshots/gtk-<dpi>dpi-<name>.png. Taken once the
+        control `repainted` (an index) looks other than it did in the picture `before`, and two pictures of
+        the window in a row are alike."""
+        if repainted is not None:
+            index, before = repainted
+            self.wait_for(lambda: self.picture(self.controls[index]) != before, "the control repainted")
+        pictures = [self.picture(self.frame)]
+        self.wait_for(lambda: pictures.append(self.picture(self.frame)) or pictures[-1] == pictures[-2], "painted")
         folder = os.path.join(os.path.dirname(os.path.abspath(GAME)), "screenshots")
         os.makedirs(folder, exist_ok=True)
-        path = os.path.join(folder, f"gtk-{DPI}dpi-{name}.png")
-        shot = lambda: subprocess.run(["import", "-window", "root", "-crop", f"{e.width}x{e.height}+{e.x}+{e.y}",
-                                       "png:-"], check=True, capture_output=True).stdout
-        # Painted: two pictures alike in a row.
-        pictures = [shot()]
-        self.wait_for(lambda: pictures.append(shot()) or pictures[-1] == pictures[-2], "the window painted")
-        with open(path, "wb") as picture:
+        with open(os.path.join(folder, f"gtk-{DPI}dpi-{name}.png"), "wb") as picture:
             picture.write(pictures[-1])
 
     def close_box(self):
@@ -173,12 +178,14 @@ class Play(unittest.TestCase):
         self.assertLessEqual(ticks() - before, 2, "CPU used while waiting")
         g.click(GUESS)
         subprocess.run(["xdotool", "type", "12"], check=True)
+        g.wait_text(GUESS, lambda t: t == "12", "digits typed")
+        blank = g.picture(g.controls[DISPLAY])
         g.click(ABOUT)
         about = g.wait_text(DISPLAY, lambda t: t.endswith("Instructions: Have Fun With It"), "the About text")
         self.assertEqual(len(re.split(r"\r\n|\n", about)), 7)
         family = dict(a.split(":", 1) for a in g.controls[DISPLAY].queryText().getAttributeRun(1, True)[0])
         self.assertEqual(family.get("family-name"), "Courier New", "the About text in fixed pitch")
-        g.screenshot("about")
+        g.screenshot("about", repainted=(DISPLAY, blank))
 
     def test_misses_hint_and_win(self):
         g = self.game

@@ -20,9 +20,11 @@ struct Posted {
 GQueue posted = G_QUEUE_INIT;
 guint posting = 0;  // the idle source that raises them, one per main-loop pass
 
-// Below GDK's events and GTK's own work: a posted event waits behind what the
-// window had been sent before it, as a Win32 posted message does.
-constexpr int POSTED_PRIORITY = G_PRIORITY_DEFAULT_IDLE;
+// Ahead of the keyboard and mouse input that waits, as Win32 hands out a
+// posted message before input: the focus a click takes away is told before
+// the click itself (the game's loop writes the message line on the one and
+// clears it on the other). Alone at its priority, one event per pass.
+constexpr int POSTED_PRIORITY = G_PRIORITY_HIGH;
 constexpr int POLL_PASSES = 1000;
 
 gboolean raise_posted(gpointer) {
