@@ -21,6 +21,9 @@
 #   bare      tests/bench/bare_gtk.cpp, the floor
 #   nogl      the native program with GDK_GL=disable (GTK then loads no OpenGL
 #             driver as it starts), for scale
+#   noanim    the native program with the desktop's animations off
+#             (gtk-enable-animations=0 in GTK's settings file), for scale: GTK's
+#             theme animates the widgets' state changes after the window maps
 # The first rounds also time misses (Enter in the guess field after four
 # digits, to idle) and the processor share while waiting (after the start, and
 # with the focus in the guess field after the misses).
@@ -61,6 +64,7 @@ native_comparison() {
     case "$1" in
       game) command=("$b/tavek-pin") ;;
       nogl) command=(env GDK_GL=disable "$b/tavek-pin") ;;
+      noanim) command=(env XDG_CONFIG_HOME="$b/no-animations" "$b/tavek-pin") ;;
       bare) command=("$b/bare-gtk") ;;
       wine_*) command=(env "${wine_env[@]}" bash -c "$launcher" "$root" "$root/build/bench-x86_64/tavek-pin.exe") ;;
     esac
@@ -69,6 +73,8 @@ native_comparison() {
     [[ $1 == wine_* ]] && server_ended
   }
 
+  mkdir -p "$b/no-animations/gtk-3.0"
+  printf '[Settings]\ngtk-enable-animations=0\n' >"$b/no-animations/gtk-3.0/settings.ini"
   local i name
   for i in $(seq 1 "$first_runs"); do
     echo "bench: Wine's first start with a new prefix ($i of $first_runs)" >&2
@@ -79,7 +85,8 @@ native_comparison() {
   for i in $(seq 1 "$runs"); do
     echo "bench: later starts, round $i of $runs$([ "$i" -le "$detailed" ] && echo ", with $misses misses and ${idle} s waits")" >&2
     # The programs take turns, each round beginning with another.
-    for name in $(printf '%s\n' wine_later game bare nogl wine_later game bare | tail -n +$((i % 4 + 1)) | head -n 4); do
+    for name in $(printf '%s\n' wine_later game bare nogl noanim wine_later game bare nogl |
+      tail -n +$((i % 5 + 1)) | head -n 5); do
       if [ "$i" -le "$detailed" ]; then measure "$name" "$misses" "$idle"; else measure "$name" 0 0; fi
     done
   done
@@ -138,10 +145,12 @@ native_comparison() {
   line "idle CPU, focus in the guess field, %" idle_cpu_focus_pct
   nrow "for scale: native with GDK_GL=disable: shown and idle, ms" "$(v linux_nogl_idle_ms)" "" "" \
     "$(ratio linux_nogl_idle_ms linux_wine_later_idle_ms)" "$(ratio linux_nogl_idle_ms linux_bare_idle_ms)" "" ""
-  nrow "  resident / proportional after the start, MB" "$(calc "linux_nogl_rss_start_kb / 1024")" "" "" \
+  nrow "  its resident memory after the start, MB" "$(calc "linux_nogl_rss_start_kb / 1024")" "" "" \
     "$(ratio linux_nogl_rss_start_kb linux_wine_later_rss_start_kb)" "" "" ""
-  nrow "" "$(calc "linux_nogl_pss_start_kb / 1024")" "" "" \
+  nrow "  its proportional memory after the start, MB" "$(calc "linux_nogl_pss_start_kb / 1024")" "" "" \
     "$(ratio linux_nogl_pss_start_kb linux_wine_later_pss_start_kb)" "" "" ""
+  nrow "for scale: native with animations off: shown and idle, ms" "$(v linux_noanim_idle_ms)" "" "" \
+    "$(ratio linux_noanim_idle_ms linux_wine_later_idle_ms)" "$(ratio linux_noanim_idle_ms linux_bare_idle_ms)" "" ""
   echo "Native and bare have no first start of their own: their first-start row repeats their later start."
   echo "Every run's figures: $out. Wall-clock figures move with the machine's load."
   return 0

@@ -22,7 +22,7 @@
 #    (tests/bench/bare_window.cpp). Game and twin take turns; figures are
 #    medians. Run-time figures are taken on one architecture (i686 unless --arch
 #    says so, or where the machine runs no 32-bit programs); sizes on both.
-# The full run takes about 20 minutes, --quick about 5.
+# The full run takes about 30 minutes, --quick about 6.
 #   tools/bench.sh [--quick] [--arch i686|x86_64] [--only native|windows]
 #     --quick   short soaks and storm, fewer start-ups and rounds, to try the command out
 #     --only    one of the two parts

@@ -1,9 +1,9 @@
 // Times a program from outside, as a player meets it, on an X display. The program starts with a mark in
 // its environment that every process it starts inherits (Wine's server and services too): those are the
 // run. The window counts as shown when the X server maps a top-level window of the title; the run as
-// idle at the last 5 ms poll in which its processes and the X server together ran 0.05 ms or more, once
-// 100 ms have passed without one (the kernel's run times, /proc/PID/task/TID/schedstat). Then: the
-// run's resident and proportional memory (smaps_rollup), its processor share while nothing happens, and
+// idle at the last 5 ms poll in which its processes and the X server together ran 0.25 ms or more, once
+// 100 ms have passed without one (the kernel's run times, /proc/PID/task/TID/schedstat; below 0.25 ms lie
+// the ticks Wine's server keeps up while the game waits). Then: the run's resident and proportional memory (smaps_rollup), its processor share while nothing happens, and
 // Enter in the guess field (typed through XTEST; a miss) to idle again.
 //   stopwatch XSERVER_PID TITLE FIELD_X FIELD_Y MISSES IDLE_SECONDS -- COMMAND...
 // FIELD_X, FIELD_Y: the guess field's centre in the 660 x 300 client area (96 dots per inch), which lies
@@ -89,7 +89,7 @@ double ran_since(bool with_x) {
     return static_cast<double>(grown) / 1e6;
 }
 
-// The end of the run's activity from now on: the last poll in which it (with the X server) ran 0.05 ms or
+// The end of the run's activity from now on: the last poll in which it (with the X server) ran 0.25 ms or
 // more, once 100 ms have passed without one. A process new to the run counts as activity.
 double wait_idle() {
     find_run();
@@ -99,7 +99,7 @@ double wait_idle() {
         usleep(5000);
         if (polls % 20 == 0) find_run();
         const double t = now_ms();
-        if (ran_since(true) >= 0.05)
+        if (ran_since(true) >= 0.25)
             active = t;
         else if (t - active >= 100)
             return active;
