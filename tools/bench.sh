@@ -1,28 +1,46 @@
 #!/usr/bin/env bash
-# Benchmarks; not part of the test suite. Builds what they need (release, both
-# architectures, into build/bench-i686 and build/bench-x86_64), runs every
-# figure under Wine on a private Xvfb beside its two floors, both built with the
-# game's flags: the twin, the game's main window written straight on Win32
-# (tests/bench/twin.cpp), and a bare Win32 window (tests/bench/bare_window.cpp).
-# Game and twin take turns; figures are medians. Prints one table and writes
-# every figure to build/bench/figures.json.
-# Run-time figures are taken on one architecture (i686 unless --arch says so, or where the
-# machine runs no 32-bit programs);
-# sizes on both. The full run takes about 15 minutes, --quick about 3.
-#   tools/bench.sh [--quick] [--arch i686|x86_64]
+# Benchmarks; not part of the test suite. Two parts in one run, each printing
+# its table; every figure goes to build/bench/figures.json.
+#
+# 1. The native program (GTK 3, preset linux, build/bench-linux) side by side
+#    with the Windows x86_64 program under Wine, started as a player's launcher
+#    started it (a prefix of its own made at the first start by
+#    tools/wine-prefix.sh, build/wp-bench-player), and with its floor, a bare GTK
+#    window with the same widgets written straight on GTK (tests/bench/bare_gtk.cpp),
+#    all on one private Xvfb with no window manager, timed from outside by
+#    tests/bench/stopwatch.cpp (the window's mapping seen as it happens, the run
+#    idle when its processes and the X server stop running, memory from
+#    /proc/PID/smaps_rollup of every process the run started): Wine's first start
+#    with a new prefix, later starts with the prefix made and Wine's server ended,
+#    resident and proportional memory, a miss (Enter in the guess field) to idle,
+#    idle CPU. The three take turns; figures are medians; ratios against Wine and
+#    the bare window, with the goals.
+# 2. The Windows programs under Wine on a private Xvfb beside their two floors,
+#    both built with the game's flags (release, both architectures, into
+#    build/bench-i686 and build/bench-x86_64): the twin, the game's main window
+#    written straight on Win32 (tests/bench/twin.cpp), and a bare Win32 window
+#    (tests/bench/bare_window.cpp). Game and twin take turns; figures are
+#    medians. Run-time figures are taken on one architecture (i686 unless --arch
+#    says so, or where the machine runs no 32-bit programs); sizes on both.
+# The full run takes about 30 minutes, --quick about 6.
+#   tools/bench.sh [--quick] [--arch i686|x86_64] [--only native|windows]
 #     --quick   short soaks and storm, fewer start-ups and rounds, to try the command out
-# Environment: TAVEK_WINEPREFIX (default build/wp-bench).
+#     --only    one of the two parts
+# Environment: TAVEK_WINEPREFIX (default build/wp-bench) for the second part.
 set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 
 quick=""
 arch=""
+only=""
+usage="usage: tools/bench.sh [--quick] [--arch i686|x86_64] [--only native|windows]"
 while [ $# -gt 0 ]; do
   case "$1" in
     --quick) quick=1 ;;
     --arch) arch=$2; shift ;;
-    *) echo "usage: tools/bench.sh [--quick] [--arch i686|x86_64]" >&2; exit 2 ;;
+    --only) only=${2:-}; shift; [[ $only == native || $only == windows ]] || { echo "$usage" >&2; exit 2; } ;;
+    *) echo "$usage" >&2; exit 2 ;;
   esac
   shift
 done
@@ -44,6 +62,43 @@ fi
 began=$(date +%s)
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 
+declare -A fig
+failed=0
+v() { echo "${fig[$1]:-n/a}"; }
+# calc EXPRESSION: awk arithmetic on the figures ("n/a" when one is missing).
+calc() {
+  local expr=$1 key
+  for key in $(grep -oE '[a-z][a-z_0-9]*' <<<"$expr" | awk '{ print length, $0 }' | sort -rn | cut -d' ' -f2); do
+    [[ $key =~ ^e[0-9]+$ ]] && continue
+    [ -n "${fig[$key]+x}" ] && [ "${fig[$key]}" != "n/a" ] || { echo "n/a"; return; }
+    expr=${expr//$key/${fig[$key]}}
+  done
+  awk "BEGIN { printf \"%.4g\", $expr }"
+}
+# met VALUE OPERATOR LIMIT
+met() {
+  [ "$1" = "n/a" ] && { echo "-"; return; }
+  awk "BEGIN { print ($1 $2 $3) ? \"yes\" : \"NO\" }"
+}
+
+# ratio A B: A / B, or "n/a".
+ratio() { calc "$1 / $2"; }
+# game_twin LABEL KEY_GAME KEY_TWIN KEY_FLOOR: a row with the ratio against the twin and the 1.05 goal.
+game_twin() {
+  local r
+  r=$(ratio "$2" "$3")
+  row "$1" "$(v "$2")" "$(v "$3")" "$([ -n "$4" ] && v "$4")" "$r" "<= 1.05" "$(met "$r" "<=" 1.05)"
+}
+# info LABEL KEY_GAME KEY_TWIN [KEY_FLOOR]: a row for scale, without a goal.
+info() { row "$1" "$(v "$2")" "$(v "$3")" "$([ -n "${4:-}" ] && v "$4")" "$(ratio "$2" "$3")" "" ""; }
+row() { printf '%-58s %10s %10s %10s %10s  %-16s %s\n' "$@"; }
+
+# ---- 1. The native program, the Windows program under Wine, the bare GTK window -------
+source tools/bench-native.sh
+
+# ---- 2. The Windows programs beside their floors, under Wine ---------------------------
+windows_benchmarks() {
+windows_load=$(cut -d' ' -f1-3 /proc/loadavg)
 for a in i686 x86_64; do
   dir=build/bench-$a
   echo "bench: building $a in $dir" >&2
@@ -55,8 +110,6 @@ done
 wine_env_up
 trap wine_env_down EXIT
 
-declare -A fig
-failed=0
 # collect [--prefix P] WHAT COMMAND...: runs one benchmark program and keeps its
 # "key value" lines (as P + key).
 collect() {
@@ -123,41 +176,10 @@ for a in i686 x86_64; do
   done
 done
 
-v() { echo "${fig[$1]:-n/a}"; }
-# calc EXPRESSION: awk arithmetic on the figures ("n/a" when one is missing).
-calc() {
-  local expr=$1 key
-  for key in $(grep -oE '[a-z][a-z_0-9]*' <<<"$expr" | awk '{ print length, $0 }' | sort -rn | cut -d' ' -f2); do
-    [[ $key =~ ^e[0-9]+$ ]] && continue
-    [ -n "${fig[$key]+x}" ] && [ "${fig[$key]}" != "n/a" ] || { echo "n/a"; return; }
-    expr=${expr//$key/${fig[$key]}}
-  done
-  awk "BEGIN { printf \"%.4g\", $expr }"
-}
-# met VALUE OPERATOR LIMIT
-met() {
-  [ "$1" = "n/a" ] && { echo "-"; return; }
-  awk "BEGIN { print ($1 $2 $3) ? \"yes\" : \"NO\" }"
-}
-
-# ratio A B: A / B, or "n/a".
-ratio() { calc "$1 / $2"; }
-# game_twin LABEL KEY_GAME KEY_TWIN KEY_FLOOR: a row with the ratio against the twin and the 1.05 goal.
-game_twin() {
-  local r
-  r=$(ratio "$2" "$3")
-  row "$1" "$(v "$2")" "$(v "$3")" "$([ -n "$4" ] && v "$4")" "$r" "<= 1.05" "$(met "$r" "<=" 1.05)"
-}
-# info LABEL KEY_GAME KEY_TWIN [KEY_FLOOR]: a row for scale, without a goal.
-info() { row "$1" "$(v "$2")" "$(v "$3")" "$([ -n "${4:-}" ] && v "$4")" "$(ratio "$2" "$3")" "" ""; }
-row() { printf '%-58s %10s %10s %10s %10s  %-16s %s\n' "$@"; }
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
-fig[load_before]="\"$load_before\""
-fig[load_after]="\"$load_after\""
-fig[wall_seconds]=$(( $(date +%s) - began ))
 
 echo
-echo "Tavek PIN benchmarks: $arch, $(wine --version), Xvfb${quick:+, --quick}; $(nproc) processors, load average $load_before before, $load_after after"
+echo "Tavek PIN benchmarks: $arch, $(wine --version), Xvfb${quick:+, --quick}; $(nproc) processors, load average $windows_load before, $load_after after"
 echo "twin = the game's main window written straight on Win32 (tests/bench/twin.cpp); floor = bare Win32 window (tests/bench/bare_window.cpp)"
 row "figure" "game" "twin" "floor" "game/twin" "goal" "met"
 row "----------------------------------------------------------" "----------" "----------" "----------" "----------" "----------------" "---"
@@ -223,6 +245,14 @@ echo "\"floor + one rich-text control\" is the bare window with the platform lib
 echo "(common controls, RICHED20.DLL) and one read-only rich-text control: the share of the platform, for scale."
 echo "Wall-clock figures move with the machine's load; the processor times and message counts much less."
 
+}
+
+[ "$only" = windows ] || native_comparison || failed=1
+[ "$only" = native ] || windows_benchmarks
+
+fig[load_before]="\"$load_before\""
+fig[load_after]="\"$(cut -d' ' -f1-3 /proc/loadavg)\""
+fig[wall_seconds]=$(( $(date +%s) - began ))
 # Every figure as JSON, so that runs can be compared.
 mkdir -p build/bench
 {

@@ -1,27 +1,19 @@
 #!/usr/bin/env bash
-# The parts of tools/package-check.sh that run under Wine inside its fresh
-# Debian root, on a display (xvfb-run), with Wine's 64-bit loader. DIR holds
-# what package-check copied in: probe.exe (tests/e2e/probe.cpp, reads the game
-# window's controls), drive-probe.exe (tests/package/drive_probe.cpp), the
-# game's icon tavek-pin.ico, and for the installers tavek-pin-ARCH.msi with
-# the program tavek-pin-ARCH.exe it must install, and later.msi (the same
-# installer as a later version).
+# The Windows installers' part of tools/package-check.sh, run under Wine inside
+# its fresh Debian root, on a display, with Wine's 64-bit loader, as root in a
+# Wine prefix of Wine's own making in DIR/prefix. DIR holds what package-check
+# copied in: probe.exe (tests/e2e/probe.cpp, reads the game window's controls),
+# the game's icon tavek-pin.ico, tavek-pin-ARCH.msi with the program
+# tavek-pin-ARCH.exe it must install, and later.msi (the same installer as a
+# later version).
 #
-#   package-check-wine.sh play DIR SHOT
-#       as the player: starts tavek-pin, types a miss and a win (the master
-#       code) and reads the fields back, saves the screen to SHOT (xwd), closes
-#       the game by its window and waits until it and Wine have ended
-#   package-check-wine.sh drives DIR
-#       as the player: the drive probe in the game's prefix finds C: alone and
-#       cannot open Z:\etc\hostname
 #   package-check-wine.sh msi DIR
-#       as root, in a Wine prefix of Wine's own making in DIR/prefix: each
-#       installer installed, checked, run, repaired and removed (twice: through
-#       its entry in the list of installed apps, and with msiexec /x after the
-#       program was deleted by hand), then the architectures replacing each
-#       other, a later version replacing this one and this one refusing to
-#       replace the later; after each removal the prefix's files and registry
-#       are compared with those before the install.
+#       each installer installed, checked, run, repaired and removed (twice:
+#       through its entry in the list of installed apps, and with msiexec /x
+#       after the program was deleted by hand), then the architectures
+#       replacing each other, a later version replacing this one and this one
+#       refusing to replace the later; after each removal the prefix's files and
+#       registry are compared with those before the install.
 # Prints one line per finding, "FAILED: ..." for each failure; exits 1 when
 # anything failed.
 set -uo pipefail
@@ -37,8 +29,6 @@ bad() { echo "FAILED: $*"; failed=1; }
 # The probe's lines for the game window ("none" while there is none), without
 # the carriage returns Wine's C library puts before each line end.
 window_state() { "$wine" "$dir/probe.exe" 2>/dev/null | tr -d '\r'; }
-# The text of control ID in a probe output.
-field() { sed -n "s/^control id=$2 .* text=//p" <<<"$1"; }
 # wait_window SECONDS CONDITION: polls the window until the shell condition
 # (reading $state) holds; non-zero when it never did.
 wait_window() {
@@ -51,29 +41,6 @@ wait_window() {
   return 1
 }
 game_shown() { [ "$(grep -c '^control ' <<<"$state")" -eq 11 ]; }
-# Types digits into the guess field (id 2) and submits them with Enter. The
-# digits go in one at a time, each awaited in the field: on a busy machine a
-# key typed again at once (the second 0 of 0000) can be lost on its way through
-# the X server and Wine, and is typed again.
-submit() {
-  local x y typed="" digit try
-  read -r x y < <(sed -n 's/^control id=2 .* w=\([0-9]*\) h=\([0-9]*\) sx=\([0-9-]*\) sy=\([0-9-]*\) .*/\3 \1 \4 \2/p' <<<"$state" |
-    awk '{ print $1 + int($2 / 2), $3 + int($4 / 2) }')
-  xdotool mousemove "$x" "$y" click 1
-  wait_window 20 "grep -q '^control id=2 .* focus=1 ' <<<\"\$state\"" || return 1
-  while [ ${#typed} -lt ${#1} ]; do
-    digit=${1:${#typed}:1}
-    for try in 1 2 3; do
-      xdotool key "$digit"
-      wait_window 5 "[ \"\$(field \"\$state\" 2)\" = '$typed$digit' ]" && break
-      [ "$(field "$state" 2)" = "$typed" ] || return 1
-    done
-    [ "$(field "$state" 2)" = "$typed$digit" ] || return 1
-    typed=$typed$digit
-  done
-  xdotool key Return
-  wait_window 20 "[ -z \"\$(field \"\$state\" 2)\" ]"
-}
 # Closes the game through its window and waits for the process ($1) to end;
 # its exit code must be 0.
 close_game() {
@@ -81,80 +48,19 @@ close_game() {
   wait "$1"
 }
 
-play() {
-  local shot=$1 game state miss="" guess top
-  export WINEPREFIX="$HOME/.local/share/tavek-pin/wine"
-  tavek-pin >/dev/null 2>&1 &
-  game=$!
-  cd /tmp || return 1
-  # Until the window shows, no program of ours runs in the prefix: the first
-  # start is still making it.
-  if ! timeout 180 xdotool search --sync --onlyvisible --name 'Tavek PIN Program' >/dev/null ||
-    ! wait_window 60 game_shown; then
-    bad "the game window did not open"
-    kill "$game"
-    return 1
-  fi
-  say "tavek-pin opened the game window"
-  # A miss: a Strike or a Ball counted and its line on top of the display
-  # (should 0000 be the PIN, it wins and 1111 is the miss).
-  for guess in 0000 1111; do
-    submit "$guess" || { bad "the guess $guess was not taken"; break; }
-    top=$(field "$state" 9)
-    case "$(field "$state" 4)/$(field "$state" 5)/$top" in
-      " 1/ 0/* Strike: $guess has no correct digits"* | " 0/ 1/* Ball: $guess has at least one correct digit"*)
-        miss=$guess
-        break
-        ;;
-    esac
-  done
-  if [ -n "$miss" ]; then
-    say "a miss typed in ($miss): strikes '$(field "$state" 4)', balls '$(field "$state" 5)', display '$(field "$state" 9 | sed 's/\\r.*//')'"
-  else
-    bad "no miss was counted: $(field "$state" 4)/$(field "$state" 5) '$(field "$state" 9)'"
-  fi
-  # A win: the master code.
-  if submit 6157 && wait_window 20 "[ \"\$(field \"\$state\" 10)\" = 'Enter Another PIN' ]" &&
-    [ "$(field "$state" 4)$(field "$state" 5)" = " 0 0" ]; then
-    say "a win typed in (the master code): message '$(field "$state" 10)', counts back to 0"
-  else
-    bad "the master code did not win: message '$(field "$state" 10)'"
-  fi
-  xwd -root -silent >"$shot"
-  if close_game "$game"; then
-    say "the game closed by its window with exit code 0"
-  else
-    bad "the game ended with exit code $? when closed by its window"
-  fi
-  # Until Wine's server ends, the home is not as the game left it.
-  "$WINESERVER" -w
-}
-
-drives() {
-  local out
-  export WINEPREFIX="$HOME/.local/share/tavek-pin/wine"
-  cd "$WINEPREFIX/drive_c" || return 1
-  out=$("$wine" "$dir/drive-probe.exe" 2>&1)
-  local rc=$?
-  "$WINESERVER" -w
-  if [ $rc -eq 0 ]; then
-    say "in the game's prefix a program finds $(grep '^drives:' <<<"$out"); $(grep '^Z:' <<<"$out")"
-  else
-    bad "in the game's prefix a program reaches more than drive C: $(tr '\n' ';' <<<"$out")"
-  fi
-}
-
 # ---- The installers --------------------------------------------------------------------
 # snapshot NAME: the prefix's files and registry as text. Left out: the time
 # Wine's registry files keep per key, and the device classes, video devices and
-# devices (Control\Class, Control\Video and Enum of the system's control set),
-# which Wine itself rewrites as it starts its drivers.
+# devices (Control\Class, Control\Video and Enum of the system's control set)
+# and the network cards (Windows NT\CurrentVersion\NetworkCards), which Wine
+# itself rewrites as it starts its drivers.
 snapshot() {
   "$WINESERVER" -w
   (cd "$WINEPREFIX" && find . -path ./.update-timestamp -prune -o -printf '%y %P\n' | LC_ALL=C sort) >"$dir/$1.files"
   cat "$WINEPREFIX/system.reg" "$WINEPREFIX/user.reg" "$WINEPREFIX/userdef.reg" |
     sed -e 's/^\(\[.*\]\) [0-9]*$/\1/' -e '/^#time=/d' |
-    awk '/^\[/ { devices = $0 ~ /^\[System\\\\(CurrentControlSet|ControlSet[0-9]+)\\\\(Control\\\\Class|Control\\\\Video|Enum)(\\\\|\])/ }
+    awk '/^\[/ { devices = $0 ~ /^\[System\\\\(CurrentControlSet|ControlSet[0-9]+)\\\\(Control\\\\Class|Control\\\\Video|Enum)(\\\\|\])/ ||
+                          $0 ~ /^\[Software\\\\Microsoft\\\\Windows NT\\\\CurrentVersion\\\\NetworkCards(\\\\|\])/ }
          !devices' >"$dir/$1.reg"
 }
 # left_over WHAT: compares the prefix with the snapshot "before". What an
@@ -267,14 +173,6 @@ msi() {
   "$WINESERVER" -w
   [ -d "$WINEPREFIX/drive_c/windows" ] || { bad "Wine could not make a prefix"; return 1; }
   cd "$WINEPREFIX/drive_c" || return 1
-  # The drive probe, in a prefix as Wine makes it, must see drive Z:.
-  local probed
-  probed=$("$wine" "$dir/drive-probe.exe" 2>&1)
-  if [ $? -eq 1 ] && grep -q '^drives: .*Z' <<<"$probed"; then
-    say "the drive probe finds drive Z: in a prefix as Wine makes it, so it can tell"
-  else
-    bad "the drive probe does not find drive Z: in a prefix as Wine makes it: $(tr '\r\n' '  ' <<<"$probed")"
-  fi
   mkdir -p "$WINEPREFIX/drive_c/packages"
   cp "$dir"/*.msi "$WINEPREFIX/drive_c/packages/"
   snapshot before
@@ -343,9 +241,7 @@ msi() {
 }
 
 case "$what" in
-  play) play "$3" ;;
-  drives) drives ;;
   msi) msi ;;
-  *) echo "usage: package-check-wine.sh play|drives|msi DIR [SHOT]" >&2; exit 2 ;;
+  *) echo "usage: package-check-wine.sh msi DIR" >&2; exit 2 ;;
 esac
 exit $failed

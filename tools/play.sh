@@ -1,53 +1,38 @@
 #!/usr/bin/env bash
-# Plays the game: installs what is missing, builds it and starts it under Wine.
-# With no display (a server, CI) it runs under a private Xvfb, saves a
+# Plays the game: installs what is missing (a compiler, CMake, Ninja, GTK 3's
+# development files and the fonts; no Wine, no MinGW-w64), builds the native
+# program without the test tree (preset linux, build/linux) and starts it.
+# With no display (a server, CI) it runs the game under a private Xvfb, saves a
 # screenshot, prints its path and closes the game again.
 set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 bash tools/setup.sh play || exit 1
-headless=""
-if [ -z "${DISPLAY:-}" ]; then
-  headless=1
-else
-  # A prefix of its own for a real desktop: there the window manager frames the game.
-  export TAVEK_DESKTOP=1
-  export TAVEK_WINEPREFIX=${TAVEK_WINEPREFIX:-$root/build/wineprefix-desktop}
-fi
-source tools/wine-env.sh
+cmake --preset linux >/dev/null || exit 1
+cmake --build --preset linux --target tavek-pin || exit 1
+game=build/linux/tavek-pin
 
-# A build of its own without the test tree: playing needs no GoogleTest or Python.
-# The 32-bit program, or the 64-bit one where the kernel runs no 32-bit programs.
-arch=i686
-if ! tavek_wine32_runs; then
-  arch=x86_64
-  echo "play: this machine runs no 32-bit programs; playing the x86_64 build"
-fi
-build=build/play
-[ "$arch" = i686 ] || build=build/play-$arch
-cmake --preset "$arch" -B "$build" -DTAVEK_TESTS=OFF >/dev/null || exit 1
-cmake --build "$build" --target tavek-pin || exit 1
-exe=$build/tavek-pin.exe
-
-wine_env_up
-trap wine_env_down EXIT
-
-if [ -z "$headless" ]; then
-  wine "$exe"
-  exit $?
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  exec "$game"
 fi
 
-wine "$exe" &
-game=$!
-window=$(timeout 60 xdotool search --sync --onlyvisible --name 'Tavek PIN Program' 2>/dev/null | head -n1)
-if [ -z "$window" ]; then
+shot=$root/build/tavek-pin-screenshot.png
+rm -f "$shot"
+# On the display of its own: the window awaited, given a moment to paint, shot.
+bash tools/with-display.sh bash -c '
+  "$1" & game=$!
+  for _ in $(seq 1 300); do
+    window=$(xdotool search --onlyvisible --name "^Tavek PIN Program" 2>/dev/null | head -n 1)
+    [ -n "$window" ] && break
+    kill -0 "$game" 2>/dev/null || break
+    sleep 0.1
+  done
+  [ -n "$window" ] && sleep 1 && import -window "$window" "$2"
+  kill "$game" 2>/dev/null
+  wait "$game" 2>/dev/null
+  exit 0' play "$game" "$shot"
+if [ ! -s "$shot" ]; then
   echo "play: the game window did not appear" >&2
   exit 1
 fi
-sleep 1
-shot="$root/build/tavek-pin-screenshot.png"
-import -window "$window" "$shot"
 echo "play: no display here; the game ran under Xvfb. Screenshot: $shot"
-kill "$game" 2>/dev/null
-wait "$game" 2>/dev/null
-exit 0

@@ -4,19 +4,20 @@
 # that both releases offer without a version in it (clang, libclang-rt-dev and
 # clang-format follow each release's own clang), and a release that lacks one
 # is named in one line, with the package, before anything is installed.
-#   tools/setup.sh play      building and playing: MinGW-w64 cross compilers (posix
-#                            threads), CMake, Ninja, Wine, the fonts the game's faces
-#                            map to; with no display also Xvfb, xdotool and ImageMagick
-#                            (for the screenshot)
+#   tools/setup.sh play      building and playing the native program: the native set
+#                            below (no Wine, no MinGW-w64); with no display also Xvfb,
+#                            xdotool and ImageMagick (for the screenshot)
 #   tools/setup.sh native    building the native Linux program alone: a compiler,
 #                            CMake, Ninja, GTK 3's development files and the fonts
 #   tools/setup.sh test      everything the test suite needs (the default): the above
 #                            with the headless tools, GoogleTest, Python 3, g++ and clang
 #                            with its sanitizer runtime, layout and analysis tools,
 #                            and the screen-reader bus with Python's bindings to it
-#   tools/setup.sh package   what tools/package.sh needs: the play set, ImageMagick
-#                            (icons), zip, lintian, wixl and msitools (the Windows
-#                            installers)
+#   tools/setup.sh package   what tools/package.sh and tools/package-check.sh need:
+#                            the MinGW-w64 cross compilers and the native set (the
+#                            programs), debhelper (the .deb), ImageMagick (icons),
+#                            zip, lintian, AppStream's validator, wixl and msitools
+#                            (the Windows installers); no Wine
 # Further arguments after the set name are packages wanted too
 # (tools/coverage.sh asks for gcovr).
 set -euo pipefail
@@ -24,6 +25,7 @@ set -euo pipefail
 what=${1:-test}
 [ $# -gt 0 ] && shift
 
+# The Windows programs and Wine to run them (the test set's).
 play=(
   cmake ninja-build
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
@@ -37,7 +39,7 @@ accessibility=(dbus at-spi2-core python3-pyatspi python3-xlib)
 
 case "$what" in
   play)
-    packages=("${play[@]}")
+    packages=("${native[@]}")
     [ -z "${DISPLAY:-}" ] && packages+=("${headless[@]}")
     ;;
   native)
@@ -48,7 +50,8 @@ case "$what" in
               libclang-rt-dev clang-format clang-tidy)
     ;;
   package)
-    packages=("${play[@]}" imagemagick zip unzip lintian git wixl msitools)
+    packages=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix "${native[@]}" debhelper imagemagick zip unzip
+              lintian appstream git wixl msitools)
     ;;
   *)
     echo "usage: tools/setup.sh [play|native|test|package] [package...]" >&2
@@ -76,7 +79,8 @@ fi
 release=$( (. /etc/os-release && echo "${PRETTY_NAME:-$ID}") 2>/dev/null || echo "this system")
 log=$(mktemp /tmp/tavek-setup.XXXXXX.log)
 echo "setup: installing ${missing[*]}"
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+# The i386 architecture only for a set that asks for a package of it (Wine's 32-bit half).
+if printf '%s\n' "${missing[@]}" | grep -q ':i386$' && ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
 fi
 export DEBIAN_FRONTEND=noninteractive

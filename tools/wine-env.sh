@@ -13,8 +13,7 @@
 #            wine_env_down (stop only what wine_env_up started).
 
 tavek_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-# The prefix settings (fonts, window management, no menu builder), shared with
-# the Debian package's launcher.
+# The prefix settings (fonts, window management, no menu builder).
 source "$tavek_root/tools/wine-prefix.sh"
 export WINEPREFIX=${TAVEK_WINEPREFIX:-$tavek_root/build/wineprefix}
 export WINEARCH=win64

@@ -1,7 +1,7 @@
 # Sourced: prepares a Wine prefix for the game, the same way for every prefix
-# the project makes (tests, play and benchmarks through tools/wine-env.sh, the
-# player's own through the Debian package's launcher, where this file is
-# installed as /usr/lib/tavek-pin/wine-prefix.sh).
+# the project makes (tests and benchmarks through tools/wine-env.sh, and the
+# player's prefix the Windows program is compared in by tools/bench-native.sh,
+# made as the earlier Debian package's launcher made it).
 #
 #   tavek_prefix_ensure MANAGED [DEBUGGER [DRIVES]]
 #       makes the prefix $WINEPREFIX, or brings it up to date when its settings
