@@ -49,6 +49,16 @@ constexpr GadgetRow GADGETS[] = {
     {GADGET_ABOUT, Kind::button, 550, 230, 80, 40, "About", 1, FONT_BUTTON},
 };
 
+// What a screen reader speaks for the gadgets whose own text does not say what they are.
+struct SpokenName {
+    int number;
+    const char* name;
+};
+constexpr SpokenName SPOKEN_NAMES[] = {
+    {GADGET_GUESS, "Enter 4 Digit  PIN"}, {GADGET_STRIKES, "Strikes"}, {GADGET_BALLS, "Balls"},
+    {GADGET_DISPLAY, "Results"},          {GADGET_MESSAGE, "Message"},
+};
+
 void create(const GadgetRow& g) {
     switch (g.kind) {
         case Kind::button: create_button(g.number, g.x, g.y, g.width, g.height, g.text, g.flags); break;
@@ -80,5 +90,6 @@ bool build_main_window() {
     }
     set_gadget_tooltip(GADGET_STRIKES, "Max. Stikes Counted is 9 - Watch for Hint");
     set_gadget_tooltip(GADGET_BALLS, "Max. Balls Counted is 99");
+    for (const SpokenName& spoken : SPOKEN_NAMES) set_gadget_name(spoken.number, spoken.name);
     return true;
 }

@@ -1,10 +1,13 @@
-// Reads the game's window from outside, as a person's eyes would: prints one
-// line for the window (with the dots per inch it was given) and one per control
-// (number, class, rectangle in client coordinates and on screen, focus,
-// visibility, style and text).
+// Reads the game's window from outside, as a person's eyes and a screen reader
+// would: prints one line for the window (with the dots per inch it was given)
+// and one per control (number, class, rectangle in client coordinates and on
+// screen, focus, visibility, style, the role, name and value a screen reader
+// reads, and text).
 //   probe [title]         the window with that exact title (default: the game's)
 //   probe --post-close N  posts WM_CLOSE N times to the game's window
 #include <windows.h>
+
+#include <oleacc.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -35,6 +38,42 @@ std::string escaped(const std::string& text) {
     return out;
 }
 
+// A screen reader's text: blanks and "-" escaped too, so that "-" alone means none.
+std::string spoken(BSTR text) {
+    if (!text) return "-";
+    char narrow[512] = {};
+    WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof narrow - 1, nullptr, nullptr);
+    std::string out;
+    for (char c : escaped(narrow)) out += c == ' ' ? "\\x20" : c == '-' ? "\\x2d" : std::string(1, c);
+    return out;
+}
+
+// The role, name and value a screen reader reads: through the control's
+// answer (as a screen reader asks), and from the platform's object for the
+// control made here ("platform_"), which no answer of the program touches.
+void print_accessible(HWND control) {
+    const IID accessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+    for (const char* source : {"", "platform_"}) {
+        VARIANT self{}, role{};
+        self.vt = VT_I4;  // CHILDID_SELF
+        BSTR name = nullptr, value = nullptr;
+        IAccessible* object = nullptr;
+        if (SUCCEEDED(*source ? CreateStdAccessibleObject(control, OBJID_CLIENT, accessible,
+                                                          reinterpret_cast<void**>(&object))
+                              : AccessibleObjectFromWindow(control, OBJID_CLIENT, accessible,
+                                                           reinterpret_cast<void**>(&object)))) {
+            object->get_accRole(self, &role);
+            object->get_accName(self, &name);
+            object->get_accValue(self, &value);
+            object->Release();
+        }
+        std::printf(" %srole=%ld %sname=%s %svalue=%s", source, role.vt == VT_I4 ? role.lVal : -1L, source,
+                    spoken(name).c_str(), source, spoken(value).c_str());
+        SysFreeString(name);
+        SysFreeString(value);
+    }
+}
+
 std::string text_of(HWND window) {
     DWORD_PTR length = 0;
     if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) return "";
@@ -60,12 +99,13 @@ BOOL CALLBACK print_control(HWND control, LPARAM lparam) {
     RECT client = screen;
     MapWindowPoints(HWND_DESKTOP, context->top, reinterpret_cast<POINT*>(&client), 2);
     std::printf(
-        "control id=%ld class=%s x=%ld y=%ld w=%ld h=%ld sx=%ld sy=%ld focus=%d visible=%d enabled=%d style=%08lx "
-        "text=%s\n",
+        "control id=%ld class=%s x=%ld y=%ld w=%ld h=%ld sx=%ld sy=%ld focus=%d visible=%d enabled=%d style=%08lx",
         static_cast<long>(GetWindowLongPtrA(control, GWLP_ID)), class_name, client.left, client.top,
         client.right - client.left, client.bottom - client.top, screen.left, screen.top,
         control == context->focus ? 1 : 0, IsWindowVisible(control) ? 1 : 0, IsWindowEnabled(control) ? 1 : 0,
-        static_cast<unsigned long>(GetWindowLongA(control, GWL_STYLE)), escaped(text_of(control)).c_str());
+        static_cast<unsigned long>(GetWindowLongA(control, GWL_STYLE)));
+    print_accessible(control);
+    std::printf(" text=%s\n", escaped(text_of(control)).c_str());
     return TRUE;
 }
 
@@ -110,7 +150,9 @@ int main(int argc, char** argv) {
                 origin.x, origin.y, window_dpi(top), info.hwndActive == top ? 1 : 0,
                 static_cast<unsigned long>(GetWindowLongA(top, GWL_STYLE)), escaped(text_of(top)).c_str());
     Context context{top, info.hwndFocus};
+    CoInitialize(nullptr);  // the objects of named controls come marshalled
     EnumChildWindows(top, print_control, reinterpret_cast<LPARAM>(&context));
+    CoUninitialize();
     std::fflush(stdout);
     return 0;
 }
