@@ -105,7 +105,8 @@ done
 kit=$tmp/kit
 mkdir -p "$kit/later"
 for probe in tests/e2e/probe.cpp:probe tests/package/drive_probe.cpp:drive-probe; do
-  x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -static -o "$kit/${probe#*:}.exe" "${probe%%:*}" 2>"$tmp/probe.log" ||
+  x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -static -o "$kit/${probe#*:}.exe" "${probe%%:*}" \
+    -loleacc -lole32 -loleaut32 2>"$tmp/probe.log" ||
     { cat "$tmp/probe.log"; say "could not build ${probe%%:*}"; exit 2; }
 done
 install -m 0644 game/resources/tavek-pin.ico "$kit/tavek-pin.ico"

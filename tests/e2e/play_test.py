@@ -40,8 +40,8 @@ def parse(output):
         head, _, text = line.partition(" text=")
         fields = dict(FIELD.findall(head))
         for key, value in fields.items():
-            if key.endswith(("name", "value")):  # a screen reader's text; "-": none
-                fields[key] = None if value == "-" else unescape(value)
+            if key.endswith(("name", "value")):  # a screen reader's text; "\\-": none
+                fields[key] = None if value == "\\-" else unescape(value)
             elif key != "style" and re.fullmatch(r"-?\d+", value):
                 fields[key] = int(value)
         fields["text"] = unescape(text)

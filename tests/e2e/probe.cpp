@@ -38,39 +38,32 @@ std::string escaped(const std::string& text) {
     return out;
 }
 
-// A screen reader's text: blanks and "-" escaped too, so that "-" alone means none.
-std::string spoken(BSTR text) {
-    if (!text) return "-";
-    char narrow[512] = {};
-    WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof narrow - 1, nullptr, nullptr);
-    std::string out;
-    for (char c : escaped(narrow)) out += c == ' ' ? "\\x20" : c == '-' ? "\\x2d" : std::string(1, c);
-    return out;
-}
-
 // The role, name and value a screen reader reads: through the control's
 // answer (as a screen reader asks), and from the platform's object for the
 // control made here ("platform_"), which no answer of the program touches.
+// Their texts are escaped, blanks too; none reads \-, which no escaped text can be.
 void print_accessible(HWND control) {
-    const IID accessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
     for (const char* source : {"", "platform_"}) {
-        VARIANT self{}, role{};
-        self.vt = VT_I4;  // CHILDID_SELF
-        BSTR name = nullptr, value = nullptr;
+        VARIANT self{}, role{};  // self: CHILDID_SELF
+        self.vt = VT_I4;
+        BSTR texts[2] = {};  // name, value
         IAccessible* object = nullptr;
-        if (SUCCEEDED(*source ? CreateStdAccessibleObject(control, OBJID_CLIENT, accessible,
-                                                          reinterpret_cast<void**>(&object))
-                              : AccessibleObjectFromWindow(control, OBJID_CLIENT, accessible,
-                                                           reinterpret_cast<void**>(&object)))) {
+        if (SUCCEEDED(*source ? CreateStdAccessibleObject(control, OBJID_CLIENT, IID_PPV_ARGS(&object))
+                              : AccessibleObjectFromWindow(control, OBJID_CLIENT, IID_PPV_ARGS(&object)))) {
             object->get_accRole(self, &role);
-            object->get_accName(self, &name);
-            object->get_accValue(self, &value);
+            object->get_accName(self, &texts[0]);
+            object->get_accValue(self, &texts[1]);
             object->Release();
         }
-        std::printf(" %srole=%ld %sname=%s %svalue=%s", source, role.vt == VT_I4 ? role.lVal : -1L, source,
-                    spoken(name).c_str(), source, spoken(value).c_str());
-        SysFreeString(name);
-        SysFreeString(value);
+        std::printf(" %srole=%ld", source, role.vt == VT_I4 ? role.lVal : -1L);
+        for (int i : {0, 1}) {
+            char narrow[512] = {};
+            WideCharToMultiByte(CP_ACP, 0, texts[i], -1, narrow, sizeof narrow - 1, nullptr, nullptr);
+            std::string text = texts[i] ? escaped(narrow) : "\\-";
+            for (size_t blank; (blank = text.find(' ')) != std::string::npos;) text.replace(blank, 1, "\\x20");
+            std::printf(" %s%s=%s", source, i ? "value" : "name", text.c_str());
+            SysFreeString(texts[i]);
+        }
     }
 }
 

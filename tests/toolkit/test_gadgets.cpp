@@ -7,9 +7,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "toolkit/win32/internal.h"
+
+#include <oleacc.h>
 #include "toolkit_fixture.h"
 
 namespace {
@@ -408,6 +411,7 @@ TEST_F(Gadgets, NumbersNamingNoGadgetDoNothing) {
         SCOPED_TRACE(number);
         EXPECT_EQ(gadget_handle(number), nullptr);
         EXPECT_EQ(set_gadget_text(number, "x"), 0);
+        EXPECT_EQ(set_gadget_name(number, "x"), 0);
         EXPECT_EQ(get_gadget_text(number), "");
         EXPECT_EQ(add_gadget_item(number, 0, "x"), 0);
         if (number != -1) {
@@ -423,6 +427,53 @@ TEST_F(Gadgets, NumbersNamingNoGadgetDoNothing) {
         EXPECT_EQ(set_gadget_attribute(number, ATTRIBUTE_READ_ONLY, 1), 0);
         EXPECT_EQ(get_gadget_attribute(number, ATTRIBUTE_READ_ONLY), 0);
     }
+}
+
+// A control's object as a screen reader asks for it, and as the platform makes it.
+IAccessible* asked(HWND control, LONG id) {
+    IAccessible* object = nullptr;
+    AccessibleObjectFromWindow(control, id, IID_PPV_ARGS(&object));
+    return object;
+}
+IAccessible* platforms(HWND control, LONG id) {
+    IAccessible* object = nullptr;
+    CreateStdAccessibleObject(control, id, IID_PPV_ARGS(&object));
+    return object;
+}
+// What the object answers for its name, "(none)" for no name; lets the object go.
+std::pair<HRESULT, std::wstring> spoken_name(IAccessible* object) {
+    if (!object) return {E_POINTER, L"(no object)"};
+    VARIANT self{};  // CHILDID_SELF
+    self.vt = VT_I4;
+    BSTR name = nullptr;
+    const HRESULT result = object->get_accName(self, &name);
+    std::pair<HRESULT, std::wstring> answer{result, name ? name : L"(none)"};
+    SysFreeString(name);
+    object->Release();
+    return answer;
+}
+
+TEST_F(Gadgets, NameAScreenReaderSpeaks) {
+    const auto busy_bytes = [] {
+        PROCESS_HEAP_ENTRY entry{};
+        size_t bytes = 0;
+        while (HeapWalk(general_heap(), &entry)) bytes += entry.wFlags & PROCESS_HEAP_ENTRY_BUSY ? entry.cbData : 0;
+        return bytes;
+    };
+    const size_t before = busy_bytes();
+    ASSERT_NE(create_input(4, 10, 10, 60, 24, " 0", ES_READONLY), 0);
+    HWND field = gadget_handle(4);
+    for (const char* name : {"Strikes", "Balls"}) EXPECT_EQ(set_gadget_name(4, name), 1);
+    EXPECT_EQ(spoken_name(asked(field, OBJID_CLIENT)).second, L"Balls") << "the later name";
+    EXPECT_EQ(spoken_name(asked(field, OBJID_WINDOW)), spoken_name(platforms(field, OBJID_WINDOW)));
+    // Held past the gadget's end, the object answers as the platform's own does
+    // for a window that is gone, and the name's memory is given back.
+    IAccessible* held = asked(field, OBJID_CLIENT);
+    IAccessible* platform = platforms(field, OBJID_CLIENT);
+    DestroyWindow(field);
+    drain_events();  // the events the end raised hold memory of their own
+    EXPECT_EQ(spoken_name(held), spoken_name(platform));
+    EXPECT_EQ(busy_bytes(), before);
 }
 
 TEST_F(Gadgets, ButtonStateAndOperationsAKindLacks) {
