@@ -16,7 +16,6 @@ GAME = PROBE = None
 TITLE = "Tavek PIN Program Ver. 0.11"
 OK, PROMPT, GUESS, FRAME, STRIKES, BALLS = 0, 1, 2, 3, 4, 5
 STRIKES_LABEL, BALLS_LABEL, DISPLAY, MESSAGE, ABOUT = 6, 7, 9, 10, 11
-ROLE_TEXT = 42  # the platform's role of an edit field
 FIELD = re.compile(r"(\w+)=(\S*)")
 # The display's scale the run was started for (TAVEK_LOGPIXELS, tools/wine-env.sh),
 # never below 96: the layout's numbers are units of 1/96 inch, placed at it.
@@ -40,15 +39,16 @@ def parse(output):
         head, _, text = line.partition(" text=")
         fields = dict(FIELD.findall(head))
         for key, value in fields.items():
-            if key.endswith(("name", "value")):  # a screen reader's text; "\\-": none
-                fields[key] = None if value == "\\-" else unescape(value)
-            elif key != "style" and re.fullmatch(r"-?\d+", value):
+            if key != "style" and re.fullmatch(r"-?\d+", value):
                 fields[key] = int(value)
         fields["text"] = unescape(text)
         if line.startswith("window "):
             state["window"] = fields
         elif line.startswith("control "):
             state["controls"][fields["id"]] = fields
+        elif line.startswith("spoken "):  # role, name, value read, then the platform's own; "\x7f": none
+            v = [None if field == "\x7f" else field for field in line.split("\t")]
+            state["controls"][int(v[0][7:])].update(role=int(v[1]), name=v[2], value=v[3], platform=(int(v[4]), *v[5:]))
     return state
 
 
@@ -134,11 +134,6 @@ class Play(unittest.TestCase):
         text = self.game.text(DISPLAY)
         return [line for line in lines_of(text) if line] if text else []
 
-    def assert_count_fields_spoken(self, controls):
-        """Each count field is spoken by its own name, its value its count."""
-        for number, name in ((STRIKES, "Strikes"), (BALLS, "Balls")):
-            self.assertEqual((controls[number]["name"], controls[number]["value"]), (name, controls[number]["text"]))
-
     def test_layout_and_texts_at_start(self):
         s = self.game.state()
         w = s["window"]
@@ -166,18 +161,13 @@ class Play(unittest.TestCase):
                 self.assertEqual((c["x"], c["y"], c["w"], c["h"]), tuple(map(at_scale, (x, y, width, height))))
                 self.assertEqual(c["text"], text)
                 self.assertEqual(c["visible"], 1)
-        spoken = [  # number, role, name, value a screen reader reads; None: the platform's own for the control
-            (OK, None, None, None), (PROMPT, None, None, None), (GUESS, ROLE_TEXT, "Enter 4 Digit  PIN", ""),
-            (FRAME, None, None, None), (STRIKES, ROLE_TEXT, "Strikes", " 0"), (BALLS, ROLE_TEXT, "Balls", " 0"),
-            (STRIKES_LABEL, None, None, None), (BALLS_LABEL, None, None, None), (MESSAGE, None, "Message", None),
-            (DISPLAY, None, "Results", None), (ABOUT, None, None, None),
-        ]
-        for number, role, name, value in spoken:
-            with self.subTest(gadget=number):
-                c = s["controls"][number]
-                platform = (c["platform_role"], c["platform_name"], c["platform_value"])
-                expected = tuple(p if e is None else e for e, p in zip((role, name, value), platform))
-                self.assertEqual((c["role"], c["name"], c["value"]), expected)
+        spoken = {  # role (42: an edit field), name and value read; None, and every other gadget: the platform's own
+            GUESS: (42, "Enter 4 Digit  PIN", ""), STRIKES: (42, "Strikes", " 0"), BALLS: (42, "Balls", " 0"),
+            MESSAGE: (None, "Message", None), DISPLAY: (None, "Results", None),
+        }
+        for number, c in s["controls"].items():
+            expected = tuple(p if e is None else e for e, p in zip(spoken.get(number, (None,) * 3), c["platform"]))
+            self.assertEqual((c["role"], c["name"], c["value"]), expected, f"gadget {number}")
         style = {n: int(c["style"], 16) for n, c in s["controls"].items()}
         self.assertTrue(style[GUESS] & 0x2000, "the guess field takes digits only")
         for n in (STRIKES, BALLS, DISPLAY):
@@ -223,7 +213,7 @@ class Play(unittest.TestCase):
             s = g.state()["controls"]
             self.assertEqual(s[BALLS]["text"], f" {balls}")
             self.assertEqual(s[STRIKES]["text"], " #" if strikes >= 10 else f" {strikes}")
-            self.assert_count_fields_spoken(s)
+            self.assertEqual([s[n]["name"] for n in (STRIKES, BALLS)], ["Strikes", "Balls"], "spoken after a miss")
             self.assertEqual(len(self.display_lines()), balls + strikes, "one line per miss")
         self.assertTrue(1 <= len(present) <= 4)
         while strikes < 10:
@@ -240,7 +230,7 @@ class Play(unittest.TestCase):
         g.key("Return")
         s = g.wait_for(lambda st: st["controls"][MESSAGE]["text"] == "Enter Another PIN", "the win")["controls"]
         self.assertEqual((s[STRIKES]["text"], s[BALLS]["text"], s[GUESS]["text"]), (" 0", " 0", ""))
-        self.assert_count_fields_spoken(s)
+        self.assertEqual([s[n]["name"] for n in (STRIKES, BALLS)], ["Strikes", "Balls"], "spoken after the win")
         joke = s[DISPLAY]["text"]
         self.assertTrue(joke.startswith(" ") and "* " not in joke, joke)
         # The focus stayed in the guess field: the next digit typed there clears the joke.

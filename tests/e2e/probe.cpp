@@ -1,8 +1,7 @@
-// Reads the game's window from outside, as a person's eyes and a screen reader
-// would: prints one line for the window (with the dots per inch it was given)
-// and one per control (number, class, rectangle in client coordinates and on
-// screen, focus, visibility, style, the role, name and value a screen reader
-// reads, and text).
+// Reads the game's window from outside, as a person's eyes would: prints one
+// line for the window (with the dots per inch it was given) and one per control
+// (number, class, rectangle in client coordinates and on screen, focus,
+// visibility, style and text), each followed by a line of what a screen reader reads.
 //   probe [title]         the window with that exact title (default: the game's)
 //   probe --post-close N  posts WM_CLOSE N times to the game's window
 #include <windows.h>
@@ -38,35 +37,6 @@ std::string escaped(const std::string& text) {
     return out;
 }
 
-// The role, name and value a screen reader reads: through the control's
-// answer (as a screen reader asks), and from the platform's object for the
-// control made here ("platform_"), which no answer of the program touches.
-// Their texts are escaped, blanks too; none reads \-, which no escaped text can be.
-void print_accessible(HWND control) {
-    for (const char* source : {"", "platform_"}) {
-        VARIANT self{}, role{};  // self: CHILDID_SELF
-        self.vt = VT_I4;
-        BSTR texts[2] = {};  // name, value
-        IAccessible* object = nullptr;
-        if (SUCCEEDED(*source ? CreateStdAccessibleObject(control, OBJID_CLIENT, IID_PPV_ARGS(&object))
-                              : AccessibleObjectFromWindow(control, OBJID_CLIENT, IID_PPV_ARGS(&object)))) {
-            object->get_accRole(self, &role);
-            object->get_accName(self, &texts[0]);
-            object->get_accValue(self, &texts[1]);
-            object->Release();
-        }
-        std::printf(" %srole=%ld", source, role.vt == VT_I4 ? role.lVal : -1L);
-        for (int i : {0, 1}) {
-            char narrow[512] = {};
-            WideCharToMultiByte(CP_ACP, 0, texts[i], -1, narrow, sizeof narrow - 1, nullptr, nullptr);
-            std::string text = texts[i] ? escaped(narrow) : "\\-";
-            for (size_t blank; (blank = text.find(' ')) != std::string::npos;) text.replace(blank, 1, "\\x20");
-            std::printf(" %s%s=%s", source, i ? "value" : "name", text.c_str());
-            SysFreeString(texts[i]);
-        }
-    }
-}
-
 std::string text_of(HWND window) {
     DWORD_PTR length = 0;
     if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) return "";
@@ -83,6 +53,29 @@ struct Context {
     HWND focus;
 };
 
+// "spoken ID", then the role, name and value a screen reader reads through the
+// control's answer, then the same from the platform's own object for it made
+// here: tab-separated, \x7f where there is none.
+void print_spoken(HWND control) {
+    std::printf("spoken %ld", static_cast<long>(GetWindowLongPtrA(control, GWLP_ID)));
+    for (bool platforms : {false, true}) {
+        VARIANT self{{{VT_I4, 0, 0, 0, {}}}}, role{};  // self: CHILDID_SELF
+        BSTR name = nullptr, value = nullptr;
+        IAccessible* object = nullptr;
+        if (SUCCEEDED(platforms ? CreateStdAccessibleObject(control, OBJID_CLIENT, IID_PPV_ARGS(&object))
+                                : AccessibleObjectFromWindow(control, OBJID_CLIENT, IID_PPV_ARGS(&object)))) {
+            object->get_accRole(self, &role);
+            object->get_accName(self, &name);
+            object->get_accValue(self, &value);
+            object->Release();
+        }
+        std::printf("\t%ld\t%ls\t%ls", role.vt == VT_I4 ? role.lVal : -1L, name ? name : L"\x7f",
+                    value ? value : L"\x7f");
+        for (BSTR text : {name, value}) SysFreeString(text);
+    }
+    std::printf("\n");
+}
+
 BOOL CALLBACK print_control(HWND control, LPARAM lparam) {
     const auto* context = reinterpret_cast<const Context*>(lparam);
     char class_name[64] = {};
@@ -92,13 +85,13 @@ BOOL CALLBACK print_control(HWND control, LPARAM lparam) {
     RECT client = screen;
     MapWindowPoints(HWND_DESKTOP, context->top, reinterpret_cast<POINT*>(&client), 2);
     std::printf(
-        "control id=%ld class=%s x=%ld y=%ld w=%ld h=%ld sx=%ld sy=%ld focus=%d visible=%d enabled=%d style=%08lx",
+        "control id=%ld class=%s x=%ld y=%ld w=%ld h=%ld sx=%ld sy=%ld focus=%d visible=%d enabled=%d style=%08lx "
+        "text=%s\n",
         static_cast<long>(GetWindowLongPtrA(control, GWLP_ID)), class_name, client.left, client.top,
         client.right - client.left, client.bottom - client.top, screen.left, screen.top,
         control == context->focus ? 1 : 0, IsWindowVisible(control) ? 1 : 0, IsWindowEnabled(control) ? 1 : 0,
-        static_cast<unsigned long>(GetWindowLongA(control, GWL_STYLE)));
-    print_accessible(control);
-    std::printf(" text=%s\n", escaped(text_of(control)).c_str());
+        static_cast<unsigned long>(GetWindowLongA(control, GWL_STYLE)), escaped(text_of(control)).c_str());
+    print_spoken(control);
     return TRUE;
 }
 

@@ -7,12 +7,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "toolkit/win32/internal.h"
-
 #include <oleacc.h>
+#include "toolkit/win32/internal.h"
 #include "toolkit_fixture.h"
 
 namespace {
@@ -410,8 +408,7 @@ TEST_F(Gadgets, NumbersNamingNoGadgetDoNothing) {
     for (int number : {8, 45, 5000, -1, -2, ANONYMOUS_IDENTITY_FIRST - 1000}) {
         SCOPED_TRACE(number);
         EXPECT_EQ(gadget_handle(number), nullptr);
-        EXPECT_EQ(set_gadget_text(number, "x"), 0);
-        EXPECT_EQ(set_gadget_name(number, "x"), 0);
+        EXPECT_EQ(set_gadget_text(number, "x") + set_gadget_name(number, "x"), 0);
         EXPECT_EQ(get_gadget_text(number), "");
         EXPECT_EQ(add_gadget_item(number, 0, "x"), 0);
         if (number != -1) {
@@ -429,50 +426,42 @@ TEST_F(Gadgets, NumbersNamingNoGadgetDoNothing) {
     }
 }
 
-// A control's object as a screen reader asks for it, and as the platform makes it.
-IAccessible* asked(HWND control, LONG id) {
+// A control's object as a screen reader asks for it, or as the platform makes it.
+IAccessible* object_of(HWND control, LONG id, bool platforms) {
     IAccessible* object = nullptr;
-    AccessibleObjectFromWindow(control, id, IID_PPV_ARGS(&object));
-    return object;
+    const HRESULT made = platforms ? CreateStdAccessibleObject(control, id, IID_PPV_ARGS(&object))
+                                   : AccessibleObjectFromWindow(control, id, IID_PPV_ARGS(&object));
+    return SUCCEEDED(made) ? object : nullptr;
 }
-IAccessible* platforms(HWND control, LONG id) {
-    IAccessible* object = nullptr;
-    CreateStdAccessibleObject(control, id, IID_PPV_ARGS(&object));
-    return object;
-}
-// What the object answers for its name, "(none)" for no name; lets the object go.
-std::pair<HRESULT, std::wstring> spoken_name(IAccessible* object) {
-    if (!object) return {E_POINTER, L"(no object)"};
-    VARIANT self{};  // CHILDID_SELF
-    self.vt = VT_I4;
+// What the object answers for its name ("(none)": none); lets the object go.
+std::wstring spoken_name(IAccessible* object) {
+    if (!object) return L"(no object)";
+    VARIANT self{{{VT_I4, 0, 0, 0, {}}}};  // CHILDID_SELF
     BSTR name = nullptr;
-    const HRESULT result = object->get_accName(self, &name);
-    std::pair<HRESULT, std::wstring> answer{result, name ? name : L"(none)"};
+    object->get_accName(self, &name);
+    std::wstring spoken = name ? name : L"(none)";
     SysFreeString(name);
     object->Release();
-    return answer;
+    return spoken;
 }
 
 TEST_F(Gadgets, NameAScreenReaderSpeaks) {
-    const auto busy_bytes = [] {
-        PROCESS_HEAP_ENTRY entry{};
-        size_t bytes = 0;
-        while (HeapWalk(general_heap(), &entry)) bytes += entry.wFlags & PROCESS_HEAP_ENTRY_BUSY ? entry.cbData : 0;
-        return bytes;
+    const auto busy_bytes = [](size_t n = 0) {
+        for (PROCESS_HEAP_ENTRY e{}; HeapWalk(general_heap(), &e);)
+            n += e.wFlags & PROCESS_HEAP_ENTRY_BUSY ? e.cbData : 0;
+        return n;
     };
     const size_t before = busy_bytes();
-    ASSERT_NE(create_input(4, 10, 10, 60, 24, " 0", ES_READONLY), 0);
-    HWND field = gadget_handle(4);
+    HWND field = reinterpret_cast<HWND>(create_input(4, 10, 10, 60, 24, " 0", ES_READONLY));
     for (const char* name : {"Strikes", "Balls"}) EXPECT_EQ(set_gadget_name(4, name), 1);
-    EXPECT_EQ(spoken_name(asked(field, OBJID_CLIENT)).second, L"Balls") << "the later name";
-    EXPECT_EQ(spoken_name(asked(field, OBJID_WINDOW)), spoken_name(platforms(field, OBJID_WINDOW)));
+    EXPECT_EQ(spoken_name(object_of(field, OBJID_CLIENT, false)), L"Balls") << "the later name";
+    EXPECT_EQ(spoken_name(object_of(field, OBJID_WINDOW, false)), spoken_name(object_of(field, OBJID_WINDOW, true)));
     // Held past the gadget's end, the object answers as the platform's own does
     // for a window that is gone, and the name's memory is given back.
-    IAccessible* held = asked(field, OBJID_CLIENT);
-    IAccessible* platform = platforms(field, OBJID_CLIENT);
+    IAccessible* held[] = {object_of(field, OBJID_CLIENT, false), object_of(field, OBJID_CLIENT, true)};
     DestroyWindow(field);
     drain_events();  // the events the end raised hold memory of their own
-    EXPECT_EQ(spoken_name(held), spoken_name(platform));
+    EXPECT_EQ(spoken_name(held[0]), spoken_name(held[1]));
     EXPECT_EQ(busy_bytes(), before);
 }
 

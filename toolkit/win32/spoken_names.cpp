@@ -159,6 +159,8 @@ LRESULT named_client_object(HWND control, WPARAM wparam) {
     return answer > 0 ? answer : 0;
 }
 
+// A missing name counts as "" (a name that says nothing). Without memory for
+// the new name, 0, and the earlier name, if any, stays.
 int set_gadget_name(int number, const char* name) {
     GadgetRecord* record = find_gadget(number);
     if (!record) return 0;
@@ -166,7 +168,7 @@ int set_gadget_name(int number, const char* name) {
     // No character of the code page becomes more than one of the wide text.
     const size_t length = std::strlen(name) + 1;
     auto* wide = length <= INT32_MAX ? static_cast<wchar_t*>(general_alloc(sizeof(wchar_t) * length)) : nullptr;
-    if (!wide) return 0;  // the earlier name, if any, stays
+    if (!wide) return 0;
     MultiByteToWideChar(CP_ACP, 0, name, -1, wide, static_cast<int>(length));
     general_free(record->spoken_name);
     record->spoken_name = wide;
