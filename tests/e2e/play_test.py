@@ -47,7 +47,7 @@ def parse(output):
         elif line.startswith("control "):
             state["controls"][fields["id"]] = fields
         elif line.startswith("spoken "):  # role, name, value read, then the platform's own; "\x7f": none
-            v = [None if field == "\x7f" else field for field in line.split("\t")]
+            v = [None if field == "\x7f" else unescape(field) for field in line.split("\t")]
             state["controls"][int(v[0][7:])].update(role=int(v[1]), name=v[2], value=v[3], platform=(int(v[4]), *v[5:]))
     return state
 
@@ -163,8 +163,7 @@ class Play(unittest.TestCase):
                 self.assertEqual(c["visible"], 1)
         spoken = {  # role (42: an edit field), name and value read; None, and every other gadget: the platform's own
             GUESS: (42, "Enter 4 Digit  PIN", ""), STRIKES: (42, "Strikes", " 0"), BALLS: (42, "Balls", " 0"),
-            MESSAGE: (None, "Message", None), DISPLAY: (None, "Results", None),
-        }
+            MESSAGE: (None, "Message", None), DISPLAY: (None, "Results", None)}
         for number, c in s["controls"].items():
             expected = tuple(p if e is None else e for e, p in zip(spoken.get(number, (None,) * 3), c["platform"]))
             self.assertEqual((c["role"], c["name"], c["value"]), expected, f"gadget {number}")

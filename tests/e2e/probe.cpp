@@ -55,7 +55,7 @@ struct Context {
 
 // "spoken ID", then the role, name and value a screen reader reads through the
 // control's answer, then the same from the platform's own object for it made
-// here: tab-separated, \x7f where there is none.
+// here: tab-separated and escaped, a bare \x7f where there is none.
 void print_spoken(HWND control) {
     std::printf("spoken %ld", static_cast<long>(GetWindowLongPtrA(control, GWLP_ID)));
     for (bool platforms : {false, true}) {
@@ -69,9 +69,11 @@ void print_spoken(HWND control) {
             object->get_accValue(self, &value);
             object->Release();
         }
-        std::printf("\t%ld\t%ls\t%ls", role.vt == VT_I4 ? role.lVal : -1L, name ? name : L"\x7f",
-                    value ? value : L"\x7f");
-        for (BSTR text : {name, value}) SysFreeString(text);
+        std::printf("\t%ld", role.vt == VT_I4 ? role.lVal : -1L);
+        for (BSTR text : {name, value}) {
+            std::printf("\t%s", text ? escaped(std::string(text, text + SysStringLen(text))).c_str() : "\x7f");
+            SysFreeString(text);
+        }
     }
     std::printf("\n");
 }

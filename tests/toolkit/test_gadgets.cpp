@@ -456,8 +456,7 @@ TEST_F(Gadgets, NameAScreenReaderSpeaks) {
     for (const char* name : {"Strikes", "Balls"}) EXPECT_EQ(set_gadget_name(4, name), 1);
     EXPECT_EQ(spoken_name(object_of(field, OBJID_CLIENT, false)), L"Balls") << "the later name";
     EXPECT_EQ(spoken_name(object_of(field, OBJID_WINDOW, false)), spoken_name(object_of(field, OBJID_WINDOW, true)));
-    // Held past the gadget's end, the object answers as the platform's own does
-    // for a window that is gone, and the name's memory is given back.
+    // Held past the gadget's end it answers as the platform's does for a window that is gone; the name's memory goes.
     IAccessible* held[] = {object_of(field, OBJID_CLIENT, false), object_of(field, OBJID_CLIENT, true)};
     DestroyWindow(field);
     drain_events();  // the events the end raised hold memory of their own
