@@ -105,7 +105,8 @@ kit=$tmp/kit
 mkdir -p "$kit/later" "$kit/game"
 install -m 0644 tests/e2e/play_gtk.py "$kit/play_gtk.py"
 install -m 0755 tools/with-display.sh "$kit/with-display.sh"
-x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -static -o "$kit/probe.exe" tests/e2e/probe.cpp 2>"$tmp/probe.log" ||
+x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -static -o "$kit/probe.exe" tests/e2e/probe.cpp -loleacc -lole32 -loleaut32 \
+  2>"$tmp/probe.log" ||
   { cat "$tmp/probe.log"; say "could not build tests/e2e/probe.cpp"; exit 2; }
 install -m 0644 game/resources/tavek-pin.ico "$kit/tavek-pin.ico"
 install -m 0755 tools/package-check-wine.sh "$kit/package-check-wine.sh"

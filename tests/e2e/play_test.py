@@ -46,6 +46,9 @@ def parse(output):
             state["window"] = fields
         elif line.startswith("control "):
             state["controls"][fields["id"]] = fields
+        elif line.startswith("spoken "):  # role, name, value read, then the platform's own; "\x7f": none
+            v = [None if field == "\x7f" else unescape(field) for field in line.split("\t")]
+            state["controls"][int(v[0][7:])].update(role=int(v[1]), name=v[2], value=v[3], platform=(int(v[4]), *v[5:]))
     return state
 
 
@@ -158,6 +161,12 @@ class Play(unittest.TestCase):
                 self.assertEqual((c["x"], c["y"], c["w"], c["h"]), tuple(map(at_scale, (x, y, width, height))))
                 self.assertEqual(c["text"], text)
                 self.assertEqual(c["visible"], 1)
+        spoken = {  # role (42: an edit field), name and value read; None, and every other gadget: the platform's own
+            GUESS: (42, "Enter 4 Digit  PIN", ""), STRIKES: (42, "Strikes", " 0"), BALLS: (42, "Balls", " 0"),
+            MESSAGE: (None, "Message", None), DISPLAY: (None, "Results", None)}
+        for number, c in s["controls"].items():
+            expected = tuple(p if e is None else e for e, p in zip(spoken.get(number, (None,) * 3), c["platform"]))
+            self.assertEqual((c["role"], c["name"], c["value"]), expected, f"gadget {number}")
         style = {n: int(c["style"], 16) for n, c in s["controls"].items()}
         self.assertTrue(style[GUESS] & 0x2000, "the guess field takes digits only")
         for n in (STRIKES, BALLS, DISPLAY):
@@ -203,6 +212,7 @@ class Play(unittest.TestCase):
             s = g.state()["controls"]
             self.assertEqual(s[BALLS]["text"], f" {balls}")
             self.assertEqual(s[STRIKES]["text"], " #" if strikes >= 10 else f" {strikes}")
+            self.assertEqual([s[n]["name"] for n in (STRIKES, BALLS)], ["Strikes", "Balls"], "spoken after a miss")
             self.assertEqual(len(self.display_lines()), balls + strikes, "one line per miss")
         self.assertTrue(1 <= len(present) <= 4)
         while strikes < 10:
@@ -219,6 +229,7 @@ class Play(unittest.TestCase):
         g.key("Return")
         s = g.wait_for(lambda st: st["controls"][MESSAGE]["text"] == "Enter Another PIN", "the win")["controls"]
         self.assertEqual((s[STRIKES]["text"], s[BALLS]["text"], s[GUESS]["text"]), (" 0", " 0", ""))
+        self.assertEqual([s[n]["name"] for n in (STRIKES, BALLS)], ["Strikes", "Balls"], "spoken after the win")
         joke = s[DISPLAY]["text"]
         self.assertTrue(joke.startswith(" ") and "* " not in joke, joke)
         # The focus stayed in the guess field: the next digit typed there clears the joke.

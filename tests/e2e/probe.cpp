@@ -1,10 +1,12 @@
 // Reads the game's window from outside, as a person's eyes would: prints one
 // line for the window (with the dots per inch it was given) and one per control
 // (number, class, rectangle in client coordinates and on screen, focus,
-// visibility, style and text).
+// visibility, style and text), each followed by a line of what a screen reader reads.
 //   probe [title]         the window with that exact title (default: the game's)
 //   probe --post-close N  posts WM_CLOSE N times to the game's window
 #include <windows.h>
+
+#include <oleacc.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -51,6 +53,31 @@ struct Context {
     HWND focus;
 };
 
+// "spoken ID", then the role, name and value a screen reader reads through the
+// control's answer, then the same from the platform's own object for it made
+// here: tab-separated and escaped, a bare \x7f where there is none.
+void print_spoken(HWND control) {
+    std::printf("spoken %ld", static_cast<long>(GetWindowLongPtrA(control, GWLP_ID)));
+    for (bool platforms : {false, true}) {
+        VARIANT self{{{VT_I4, 0, 0, 0, {}}}}, role{};  // self: CHILDID_SELF
+        BSTR name = nullptr, value = nullptr;
+        IAccessible* object = nullptr;
+        if (SUCCEEDED(platforms ? CreateStdAccessibleObject(control, OBJID_CLIENT, IID_PPV_ARGS(&object))
+                                : AccessibleObjectFromWindow(control, OBJID_CLIENT, IID_PPV_ARGS(&object)))) {
+            object->get_accRole(self, &role);
+            object->get_accName(self, &name);
+            object->get_accValue(self, &value);
+            object->Release();
+        }
+        std::printf("\t%ld", role.vt == VT_I4 ? role.lVal : -1L);
+        for (BSTR text : {name, value}) {
+            std::printf("\t%s", text ? escaped(std::string(text, text + SysStringLen(text))).c_str() : "\x7f");
+            SysFreeString(text);
+        }
+    }
+    std::printf("\n");
+}
+
 BOOL CALLBACK print_control(HWND control, LPARAM lparam) {
     const auto* context = reinterpret_cast<const Context*>(lparam);
     char class_name[64] = {};
@@ -66,6 +93,7 @@ BOOL CALLBACK print_control(HWND control, LPARAM lparam) {
         client.right - client.left, client.bottom - client.top, screen.left, screen.top,
         control == context->focus ? 1 : 0, IsWindowVisible(control) ? 1 : 0, IsWindowEnabled(control) ? 1 : 0,
         static_cast<unsigned long>(GetWindowLongA(control, GWL_STYLE)), escaped(text_of(control)).c_str());
+    print_spoken(control);
     return TRUE;
 }
 
@@ -110,7 +138,9 @@ int main(int argc, char** argv) {
                 origin.x, origin.y, window_dpi(top), info.hwndActive == top ? 1 : 0,
                 static_cast<unsigned long>(GetWindowLongA(top, GWL_STYLE)), escaped(text_of(top)).c_str());
     Context context{top, info.hwndFocus};
+    CoInitialize(nullptr);  // the objects of named controls come marshalled
     EnumChildWindows(top, print_control, reinterpret_cast<LPARAM>(&context));
+    CoUninitialize();
     std::fflush(stdout);
     return 0;
 }

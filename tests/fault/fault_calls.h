@@ -4,7 +4,7 @@
 inline constexpr const char* FAULT_CALLS[] = {
     "HeapCreate",     "HeapAlloc/general", "HeapAlloc/record",     "HeapReAlloc/general", "HeapReAlloc/record",
     "RegisterClassA", "CreateWindowExA",   "CreateFontA",          "CreateSolidBrush",    "CreateAcceleratorTableA",
-    "SetPropA",       "LoadLibraryA",      "InitCommonControlsEx",
+    "SetPropA",       "LoadLibraryA",      "InitCommonControlsEx", "CoTaskMemAlloc",
 };
 inline constexpr int FAULT_CALL_COUNT = sizeof FAULT_CALLS / sizeof FAULT_CALLS[0];
 

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -30,6 +31,7 @@ IMPORT_SLOT(create_accelerators_slot, CreateAcceleratorTableA, 8);
 IMPORT_SLOT(set_prop_slot, SetPropA, 12);
 IMPORT_SLOT(load_library_slot, LoadLibraryA, 4);
 IMPORT_SLOT(init_controls_slot, InitCommonControlsEx, 4);
+IMPORT_SLOT(task_alloc_slot, CoTaskMemAlloc, 4);
 
 namespace {
 
@@ -47,8 +49,9 @@ enum Call {
     SET_PROP,
     LOAD_LIBRARY,
     INIT_CONTROLS,
+    TASK_ALLOC,
 };
-static_assert(INIT_CONTROLS + 1 == FAULT_CALL_COUNT, "one entry per call");
+static_assert(TASK_ALLOC + 1 == FAULT_CALL_COUNT, "one entry per call");
 
 int calls[FAULT_CALL_COUNT];
 int failing_call = -1;
@@ -79,6 +82,7 @@ decltype(&CreateAcceleratorTableA) real_create_accelerators;
 decltype(&SetPropA) real_set_prop;
 decltype(&LoadLibraryA) real_load_library;
 decltype(&InitCommonControlsEx) real_init_controls;
+decltype(&CoTaskMemAlloc) real_task_alloc;
 
 HANDLE WINAPI heap_create(DWORD options, SIZE_T initial, SIZE_T maximum) {
     if (refuse(HEAP_CREATE, ERROR_NOT_ENOUGH_MEMORY)) return nullptr;
@@ -132,6 +136,10 @@ BOOL WINAPI init_controls(const INITCOMMONCONTROLSEX* controls) {
     return real_init_controls(controls);
 }
 
+LPVOID WINAPI task_alloc(SIZE_T size) {
+    return refuse(TASK_ALLOC, ERROR_NOT_ENOUGH_MEMORY) ? nullptr : real_task_alloc(size);
+}
+
 void wrap_the_calls() {
     real_heap_create = replace_import(heap_create_slot, heap_create);
     real_heap_alloc = replace_import(heap_alloc_slot, heap_alloc);
@@ -144,6 +152,7 @@ void wrap_the_calls() {
     real_set_prop = replace_import(set_prop_slot, set_prop);
     real_load_library = replace_import(load_library_slot, load_library);
     real_init_controls = replace_import(init_controls_slot, init_controls);
+    real_task_alloc = replace_import(task_alloc_slot, task_alloc);
 }
 
 LONG WINAPI end_on_crash(EXCEPTION_POINTERS*) { return EXCEPTION_EXECUTE_HANDLER; }
@@ -199,6 +208,8 @@ int main(int argc, char** argv) {
     }
     game.secret_pin = "1234";
     for (const char* miss : {"5678", "5670", "9012"}) guess(miss);
+    IAccessible* held = nullptr;  // as a screen reader holds it, until after the shut-down
+    AccessibleObjectFromWindow(drive::control(GADGET_STRIKES), OBJID_CLIENT, IID_PPV_ARGS(&held));
     guess("1234");
     if (HWND about = drive::control(GADGET_ABOUT)) {
         PostMessageA(about, BM_CLICK, 0, 0);
@@ -212,5 +223,6 @@ int main(int argc, char** argv) {
     bool closed = false;
     for (int pass = 0; pass < 500 && !closed; ++pass) closed = !main_loop_pass(10);
     release_all();
+    if (held) held->Release();
     finish(closed ? 0 : RUN_DID_NOT_CLOSE);
 }

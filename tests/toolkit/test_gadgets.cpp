@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include <oleacc.h>
 #include "toolkit/win32/internal.h"
 #include "toolkit_fixture.h"
 
@@ -407,7 +408,7 @@ TEST_F(Gadgets, NumbersNamingNoGadgetDoNothing) {
     for (int number : {8, 45, 5000, -1, -2, ANONYMOUS_IDENTITY_FIRST - 1000}) {
         SCOPED_TRACE(number);
         EXPECT_EQ(gadget_handle(number), nullptr);
-        EXPECT_EQ(set_gadget_text(number, "x"), 0);
+        EXPECT_EQ(set_gadget_text(number, "x") + set_gadget_name(number, "x"), 0);
         EXPECT_EQ(get_gadget_text(number), "");
         EXPECT_EQ(add_gadget_item(number, 0, "x"), 0);
         if (number != -1) {
@@ -423,6 +424,44 @@ TEST_F(Gadgets, NumbersNamingNoGadgetDoNothing) {
         EXPECT_EQ(set_gadget_attribute(number, ATTRIBUTE_READ_ONLY, 1), 0);
         EXPECT_EQ(get_gadget_attribute(number, ATTRIBUTE_READ_ONLY), 0);
     }
+}
+
+// A control's object as a screen reader asks for it, or as the platform makes it.
+IAccessible* object_of(HWND control, LONG id, bool platforms) {
+    IAccessible* object = nullptr;
+    const HRESULT made = platforms ? CreateStdAccessibleObject(control, id, IID_PPV_ARGS(&object))
+                                   : AccessibleObjectFromWindow(control, id, IID_PPV_ARGS(&object));
+    return SUCCEEDED(made) ? object : nullptr;
+}
+// What the object answers for its name ("(none)": none); lets the object go.
+std::wstring spoken_name(IAccessible* object) {
+    if (!object) return L"(no object)";
+    VARIANT self{{{VT_I4, 0, 0, 0, {}}}};  // CHILDID_SELF
+    BSTR name = nullptr;
+    object->get_accName(self, &name);
+    std::wstring spoken = name ? name : L"(none)";
+    SysFreeString(name);
+    object->Release();
+    return spoken;
+}
+
+TEST_F(Gadgets, NameAScreenReaderSpeaks) {
+    const auto busy_bytes = [](size_t n = 0) {
+        for (PROCESS_HEAP_ENTRY e{}; HeapWalk(general_heap(), &e);)
+            n += e.wFlags & PROCESS_HEAP_ENTRY_BUSY ? e.cbData : 0;
+        return n;
+    };
+    const size_t before = busy_bytes();
+    HWND field = reinterpret_cast<HWND>(create_input(4, 10, 10, 60, 24, " 0", ES_READONLY));
+    for (const char* name : {"Strikes", "Balls"}) EXPECT_EQ(set_gadget_name(4, name), 1);
+    EXPECT_EQ(spoken_name(object_of(field, OBJID_CLIENT, false)), L"Balls") << "the later name";
+    EXPECT_EQ(spoken_name(object_of(field, OBJID_WINDOW, false)), spoken_name(object_of(field, OBJID_WINDOW, true)));
+    // Held past the gadget's end it answers as the platform's does for a window that is gone; the name's memory goes.
+    IAccessible* held[] = {object_of(field, OBJID_CLIENT, false), object_of(field, OBJID_CLIENT, true)};
+    DestroyWindow(field);
+    drain_events();  // the events the end raised hold memory of their own
+    EXPECT_EQ(spoken_name(held[0]), spoken_name(held[1]));
+    EXPECT_EQ(busy_bytes(), before);
 }
 
 TEST_F(Gadgets, ButtonStateAndOperationsAKindLacks) {

@@ -97,11 +97,14 @@ LRESULT CALLBACK gadget_proc(HWND control, UINT message, WPARAM wparam, LPARAM l
     auto* record = number == NO_ID ? nullptr : find_gadget(number);
     // Cleaned up already, or an id that names no gadget of this control.
     if (!record || record->handle != control) return DefWindowProcA(control, message, wparam, lparam);
+    if (message == WM_GETOBJECT && record->spoken_name && static_cast<LONG>(lparam) == OBJID_CLIENT)
+        if (const LRESULT answer = named_client_object(control, wparam)) return answer;
 
     const LRESULT result = CallWindowProcA(record->previous_proc, control, message, wparam, lparam);
     // The call may have made gadgets and moved the table: look the record up again.
     if (message == WM_NCDESTROY && (record = find_gadget(number)) != nullptr && record->handle == control) {
         if (record->kind && record->kind->on_free) record->kind->on_free(record);
+        general_free(record->spoken_name);
         RemovePropA(control, ID_PROPERTY);
         if (RemovePropA(control, DROP_PROPERTY)) RevokeDragDrop(control);
         SetWindowLongPtrA(control, GWLP_ID, NO_ID);

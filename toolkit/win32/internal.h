@@ -76,6 +76,7 @@ struct GadgetRecord {
             int32_t front_colour;
         } editor;
     };
+    wchar_t* spoken_name;  // set_gadget_name's, in the general heap; nullptr: the platform's
 };
 
 struct GadgetContext {
@@ -109,6 +110,10 @@ LRESULT CALLBACK frame_proc(HWND control, UINT message, WPARAM wparam, LPARAM lp
 LRESULT CALLBACK editor_proc(HWND control, UINT message, WPARAM wparam, LPARAM lparam);
 HWND owner_window(HWND control);
 void default_resize(GadgetRecord* record, int x, int y, int width, int height);
+// The answer of a named gadget to the question for its client object: the
+// platform's object under the gadget's name, as the platform hands objects
+// over; 0 when it cannot be made (the platform then answers).
+LRESULT named_client_object(HWND control, WPARAM wparam);
 
 // Colours of labels and inputs (record->paint): the answer to a colour message
 // on the system colour used when only the front colour is set, the set_colour,
