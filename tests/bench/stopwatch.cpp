@@ -3,8 +3,9 @@
 // run. The window counts as shown when the X server maps a top-level window of the title; the run as
 // idle at the last 5 ms poll in which its processes and the X server together ran 0.25 ms or more, once
 // 100 ms have passed without one (the kernel's run times, /proc/PID/task/TID/schedstat; below 0.25 ms lie
-// the ticks Wine's server keeps up while the game waits). Then: the run's resident and proportional memory (smaps_rollup), its processor share while nothing happens, and
-// Enter in the guess field (typed through XTEST; a miss) to idle again.
+// the ticks Wine's server keeps up while the game waits). Then: the run's resident and proportional memory
+// (smaps_rollup), its processor share while nothing happens, and Enter in the guess field (typed through XTEST; a miss)
+// to idle again.
 //   stopwatch XSERVER_PID TITLE FIELD_X FIELD_Y MISSES IDLE_SECONDS -- COMMAND...
 // FIELD_X, FIELD_Y: the guess field's centre in the 660 x 300 client area (96 dots per inch), which lies
 // at the bottom of the window, centred across. MISSES and IDLE_SECONDS 0 leave those figures out. Prints

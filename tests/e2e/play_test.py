@@ -163,8 +163,10 @@ class Play(unittest.TestCase):
                 self.assertEqual(c["visible"], 1)
         spoken = {  # role (42: an edit field), name and value read; None, and every other gadget: the platform's own
             GUESS: (42, "Enter 4 Digit  PIN", ""), STRIKES: (42, "Strikes", " 0"), BALLS: (42, "Balls", " 0"),
-            MESSAGE: (None, "Message", None), DISPLAY: (None, "Results", None)}
+            MESSAGE: (None, "Message", "text"), DISPLAY: (None, "Results", "text")}  # their text as their value
         for number, c in s["controls"].items():
+            if spoken.get(number, (None,) * 3)[2] == "text":
+                spoken[number] = (*spoken[number][:2], c["text"])
             expected = tuple(p if e is None else e for e, p in zip(spoken.get(number, (None,) * 3), c["platform"]))
             self.assertEqual((c["role"], c["name"], c["value"]), expected, f"gadget {number}")
         style = {n: int(c["style"], 16) for n, c in s["controls"].items()}

@@ -74,6 +74,27 @@ HRESULT STDMETHODCALLTYPE get_name(IAccessible* self, VariantWords child, BSTR* 
     return *name ? S_OK : E_OUTOFMEMORY;
 }
 
+// A named gadget whose text the platform does not give as its value (a label,
+// the rich-text display, whose name the platform took from their text) gives
+// its text so: a name of its own must not silence what it shows.
+HRESULT STDMETHODCALLTYPE get_value(IAccessible* self, VariantWords child, BSTR* value) {
+    if (!value) return E_POINTER;
+    *value = nullptr;
+    const HRESULT platform = Forward<&IAccessibleVtbl::get_accValue>::call(self, child, value);
+    VARIANT asked;
+    std::memcpy(&asked, &child, sizeof asked);
+    HWND control = named(self)->control;
+    if ((SUCCEEDED(platform) && *value) || V_VT(&asked) != VT_I4 || V_I4(&asked) != CHILDID_SELF ||
+        !spoken_name_of(control))
+        return platform;
+    const int length = GetWindowTextLengthW(control);
+    BSTR text = SysAllocStringLen(nullptr, static_cast<UINT>(length));
+    if (!text) return E_OUTOFMEMORY;
+    GetWindowTextW(control, text, length + 1);
+    *value = text;
+    return S_OK;
+}
+
 // The record's own faces first; the platform object's other faces (its
 // window, its children) are its own.
 const IID* const FACES[] = {&IID_IUnknown, &IID_IDispatch, &ACCESSIBLE_INTERFACE, &IID_IOleWindow, &IID_IEnumVARIANT};
@@ -107,10 +128,9 @@ ULONG STDMETHODCALLTYPE release(IAccessible* self) {
 }
 
 // The functions that take VARIANTs as words go in by the platform's layout
-// rather than their type. (Writable only because the read-only data of the
-// i686 program stands at the edge of a file block.)
+// rather than their type.
 using Table = IAccessibleVtbl;
-IAccessibleVtbl named_table = {
+const IAccessibleVtbl named_table = {
     query_interface,
     add_reference,
     release,
@@ -122,7 +142,7 @@ IAccessibleVtbl named_table = {
     reinterpret_cast<decltype(Table::get_accChildCount)>(&Forward<&Table::get_accChildCount>::call),
     reinterpret_cast<decltype(Table::get_accChild)>(&Forward<&Table::get_accChild>::call),
     reinterpret_cast<decltype(Table::get_accName)>(&get_name),
-    reinterpret_cast<decltype(Table::get_accValue)>(&Forward<&Table::get_accValue>::call),
+    reinterpret_cast<decltype(Table::get_accValue)>(&get_value),
     reinterpret_cast<decltype(Table::get_accDescription)>(&Forward<&Table::get_accDescription>::call),
     reinterpret_cast<decltype(Table::get_accRole)>(&Forward<&Table::get_accRole>::call),
     reinterpret_cast<decltype(Table::get_accState)>(&Forward<&Table::get_accState>::call),
