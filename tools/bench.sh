@@ -223,7 +223,7 @@ row "win minus its pauses, median ms ($(v game_win_pauses_per_win) pauses/win)" 
 for a in i686 x86_64; do
   g=$(calc "size_${a}_tavek_pin / 1024"); f=$(calc "size_${a}_bare_window / 1024")
   goal=""; ok=""
-  [ "$a" = i686 ] && { goal="<= 128 KB"; ok=$(met "$g" "<=" 128); }
+  [ "$a" = i686 ] && { goal="<= 132 KB"; ok=$(met "$g" "<=" 132); }
   row "executable size, stripped, $a, KB" "$g" "" "$f" "$(calc "size_${a}_tavek_pin / size_${a}_bare_window")" "$goal" "$ok"
 done
 d=$(calc "(working_set_game_kb - working_set_bare_kb) / 1024")
