@@ -60,6 +60,15 @@ protected:
         init_fonts();
         init_windows();
         init_gadgets();
+        // Every case runs under a theme whose paddings and least sizes are larger than the gadgets'
+        // (just above the default theme, at the priority GTK gives the desktop's theme).
+        ASSERT_TRUE(gtk_init_check(nullptr, nullptr));
+        GtkCssProvider* theme = gtk_css_provider_new();
+        gtk_css_provider_load_from_data(
+            theme, "button, entry, label, frame { padding: 14px; min-height: 48px; min-width: 48px; }", -1, nullptr);
+        gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(theme),
+                                                  GTK_STYLE_PROVIDER_PRIORITY_SETTINGS + 1);
+        g_object_unref(theme);
     }
     static void TearDownTestSuite() {
         close_all_windows();
@@ -77,9 +86,9 @@ protected:
         create_editor(9, 270, 10, 200, 180, 0x800);
         create_button(11, 400, 230, 80, 40, "About", 1);
         add_shortcut(WINDOW, KEY_RETURN, 888);
-        gtk_window_present(GTK_WINDOW(
-            window_handle(WINDOW)));  // the keyboard's focus, with no window manager        ASSERT_TRUE(run_until([] {
-                                      // return gtk_widget_get_mapped(gadget_handle(11)); }));
+        // The keyboard's focus, with no window manager.
+        gtk_window_present(GTK_WINDOW(window_handle(WINDOW)));
+        ASSERT_TRUE(run_until([] { return gtk_widget_get_mapped(gadget_handle(11)); }));
         events_of();
     }
     void TearDown() override { close_window(WINDOW); }
@@ -269,6 +278,8 @@ TEST_F(Backend, FontsNamesTextsAndSizes) {
         EXPECT_EQ(set_gadget_name(4, name), 1);
         EXPECT_STREQ(atk_object_get_name(gtk_widget_get_accessible(body(4))), name);
     }
+    EXPECT_EQ(pango_layout_get_width(gtk_label_get_layout(GTK_LABEL(body(1)))) / PANGO_SCALE, (140 * dpi + 48) / 96)
+        << "the prompt wraps at its gadget's width, whatever the theme's paddings";
     set_gadget_text(1, "caf\xE9");
     EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(body(1))), "caf\xC3\xA9") << "Latin-1 in, UTF-8 on screen";
     EXPECT_EQ(get_gadget_text(1), "caf\xE9");

@@ -71,10 +71,12 @@ void heap_destroy(Heap& heap) {
 }
 
 // Gadgets take exactly the sizes they are given, as Win32 controls do: the
-// theme's least sizes and paddings would make them larger than asked.
+// theme's least sizes and paddings would make them larger than asked, or
+// leave their texts too little room.
 constexpr const char* GADGET_SIZES =
     "button, entry { min-height: 0; min-width: 0; padding: 0 3px; }"
-    "button label { padding: 0; }"
+    "label { min-height: 0; min-width: 0; padding: 0; }"
+    "frame { padding: 0; margin: 0; } frame > border { margin: 0; }"
     "label.bordered { border: 1px solid alpha(currentColor, 0.4); }";
 
 }  // namespace
