@@ -19,8 +19,8 @@
 #             "first": the prefix made from nothing; "later": the prefix made
 #             and Wine's server ended, as a player's next start
 #   bare      tests/bench/bare_gtk.cpp, the floor
-#   nogl      the native program with GDK_GL=disable (GTK then loads no OpenGL
-#             driver as it starts), for scale
+#   barenogl  the floor with GDK_GL=disable, as the game starts GTK (which
+#             then loads no OpenGL driver as it starts), for scale
 #   noanim    the native program with the desktop's animations off
 #             (gtk-enable-animations=0 in GTK's settings file), for scale: GTK's
 #             theme animates the widgets' state changes after the window maps
@@ -63,7 +63,7 @@ native_comparison() {
     local command
     case "$1" in
       game) command=("$b/tavek-pin") ;;
-      nogl) command=(env GDK_GL=disable "$b/tavek-pin") ;;
+      barenogl) command=(env GDK_GL=disable "$b/bare-gtk") ;;
       noanim) command=(env XDG_CONFIG_HOME="$b/no-animations" "$b/tavek-pin") ;;
       bare) command=("$b/bare-gtk") ;;
       wine_*) command=(env "${wine_env[@]}" bash -c "$launcher" "$root" "$root/build/bench-x86_64/tavek-pin.exe") ;;
@@ -85,7 +85,7 @@ native_comparison() {
   for i in $(seq 1 "$runs"); do
     echo "bench: later starts, round $i of $runs$([ "$i" -le "$detailed" ] && echo ", with $misses misses and ${idle} s waits")" >&2
     # The programs take turns, each round beginning with another.
-    for name in $(printf '%s\n' wine_later game bare nogl noanim wine_later game bare nogl |
+    for name in $(printf '%s\n' wine_later game bare barenogl noanim wine_later game bare barenogl |
       tail -n +$((i % 5 + 1)) | head -n 5); do
       if [ "$i" -le "$detailed" ]; then measure "$name" "$misses" "$idle"; else measure "$name" 0 0; fi
     done
@@ -143,12 +143,12 @@ native_comparison() {
   line "a miss: Enter to idle, slowest of a run, median ms" miss_max_ms
   line "idle CPU after the start, %" idle_cpu_start_pct
   line "idle CPU, focus in the guess field, %" idle_cpu_focus_pct
-  nrow "for scale: native with GDK_GL=disable: shown and idle, ms" "$(v linux_nogl_idle_ms)" "" "" \
-    "$(ratio linux_nogl_idle_ms linux_wine_later_idle_ms)" "$(ratio linux_nogl_idle_ms linux_bare_idle_ms)" "" ""
-  nrow "  its resident memory after the start, MB" "$(calc "linux_nogl_rss_start_kb / 1024")" "" "" \
-    "$(ratio linux_nogl_rss_start_kb linux_wine_later_rss_start_kb)" "" "" ""
-  nrow "  its proportional memory after the start, MB" "$(calc "linux_nogl_pss_start_kb / 1024")" "" "" \
-    "$(ratio linux_nogl_pss_start_kb linux_wine_later_pss_start_kb)" "" "" ""
+  nrow "for scale: bare GTK with GDK_GL=disable: shown and idle, ms" "" "" "$(v linux_barenogl_idle_ms)" \
+    "" "$(ratio linux_game_idle_ms linux_barenogl_idle_ms)" "" ""
+  nrow "  its resident memory after the start, MB" "" "" "$(calc "linux_barenogl_rss_start_kb / 1024")" \
+    "" "$(ratio linux_game_rss_start_kb linux_barenogl_rss_start_kb)" "" ""
+  nrow "  its proportional memory after the start, MB" "" "" "$(calc "linux_barenogl_pss_start_kb / 1024")" \
+    "" "$(ratio linux_game_pss_start_kb linux_barenogl_pss_start_kb)" "" ""
   nrow "for scale: native with animations off: shown and idle, ms" "$(v linux_noanim_idle_ms)" "" "" \
     "$(ratio linux_noanim_idle_ms linux_wine_later_idle_ms)" "$(ratio linux_noanim_idle_ms linux_bare_idle_ms)" "" ""
   echo "Native and bare have no first start of their own: their first-start row repeats their later start."
