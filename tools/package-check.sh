@@ -67,6 +67,7 @@ for name in x86 x64; do
   for dll in $imports; do
     case "$dll" in
       comctl32.dll | gdi32.dll | kernel32.dll | msvcrt.dll | ole32.dll | user32.dll | advapi32.dll | ntdll.dll) ;;
+      oleacc.dll | oleaut32.dll) ;;  # the screen reader's objects, part of every Windows
       *) bad "$zip: imports $dll (not linked statically)" ;;
     esac
   done
