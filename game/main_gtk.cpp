@@ -33,8 +33,11 @@ int main() {
     // Before any text is laid out, so that every font the game asks for sees it.
     FcConfigParseAndLoadFromMemory(FcConfigGetCurrent(), reinterpret_cast<const FcChar8*>(ROUNDED_FACE_RULE), FcFalse);
     if (!gtk_init_check(nullptr, nullptr)) {
+        // The displays GTK looked for: a Wayland session's first, where the player has one.
         const char* display = std::getenv("DISPLAY");
-        (void)std::fprintf(stderr, "tavek-pin: no display to show the window on (DISPLAY=%s)\n",
+        const char* wayland = std::getenv("WAYLAND_DISPLAY");
+        (void)std::fprintf(stderr, "tavek-pin: no display to show the window on (%s%s%sDISPLAY=%s)\n",
+                           wayland ? "WAYLAND_DISPLAY=" : "", wayland ? wayland : "", wayland ? ", " : "",
                            display ? display : "");
         return 1;
     }

@@ -45,6 +45,10 @@ int take_queued_event(EventCore* events);
 bool hand_record(EventCore* events, void* record);
 // Takes a record off the handed list; false when it is not on it.
 bool unhand_record(EventCore* events, const void* record);
+// A record whose message will never arrive (its window closed) is taken off
+// the handed list and freed, with the block its sixth word names; a record
+// that is not on the list is left alone.
+void drop_handed(EventCore* events, void* record);
 // A data message's record becomes `attached` only if the toolkit handed it out
 // and its message has not arrived before; false for anything else, which
 // names memory the toolkit does not own.

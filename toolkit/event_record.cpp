@@ -89,6 +89,10 @@ bool unhand_record(EventCore* events, const void* record) {
     return false;
 }
 
+void drop_handed(EventCore* events, void* record) {
+    if (unhand_record(events, record)) free_record(record);
+}
+
 bool take_attached(EventCore* events, void* record) {
     if (!record || !unhand_record(events, record)) return false;
     // A record handed over before the last one was released would be lost.

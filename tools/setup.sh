@@ -12,7 +12,8 @@
 #   tools/setup.sh test      everything the test suite needs (the default): the above
 #                            with the headless tools, GoogleTest, Python 3, g++ and clang
 #                            with its sanitizer runtime, layout and analysis tools,
-#                            and the screen-reader bus with Python's bindings to it
+#                            the screen-reader bus with Python's bindings to it, the
+#                            locale sources and a settings daemon (XSETTINGS)
 #   tools/setup.sh package   what tools/package.sh and tools/package-check.sh need:
 #                            the MinGW-w64 cross compilers and the native set (the
 #                            programs), debhelper (the .deb), ImageMagick (icons),
@@ -36,6 +37,9 @@ headless=(xvfb xauth xdotool imagemagick x11-utils)
 native=(g++ cmake ninja-build pkg-config libgtk-3-dev fonts-liberation fonts-comfortaa)
 # Reading the native program as a screen reader does, and closing it as a window manager would.
 accessibility=(dbus at-spi2-core python3-pyatspi python3-xlib)
+# For the native tests: the locale sources a comma-decimal language is compiled from
+# (localedef), and a settings daemon that changes the desktop's text size while the game runs.
+desktop=(locales xsettingsd)
 
 case "$what" in
   play)
@@ -46,8 +50,8 @@ case "$what" in
     packages=("${native[@]}")
     ;;
   test)
-    packages=("${play[@]}" "${native[@]}" "${headless[@]}" "${accessibility[@]}" googletest python3 clang
-              libclang-rt-dev clang-format clang-tidy)
+    packages=("${play[@]}" "${native[@]}" "${headless[@]}" "${accessibility[@]}" "${desktop[@]}" googletest python3
+              clang libclang-rt-dev clang-format clang-tidy)
     ;;
   package)
     packages=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix "${native[@]}" debhelper imagemagick zip unzip

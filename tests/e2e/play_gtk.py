@@ -8,6 +8,7 @@ font resolution the run is for.
 """
 import os
 import re
+import signal
 import subprocess
 import sys
 import time
@@ -20,7 +21,8 @@ from Xlib import X, display as xdisplay, protocol
 warnings.filterwarnings("ignore", category=DeprecationWarning)  # pyatspi's own use of older names
 GAME = None
 TITLE = "Tavek PIN Program Ver. 0.11"
-DPI = round(96 * float(os.environ.get("GDK_DPI_SCALE") or 1))
+DISPLAY_DPI = round(96 * float(os.environ.get("GDK_DPI_SCALE") or 1))
+SCREEN = [int(n) for n in os.environ.get("TAVEK_SCREEN", "1280x1024").split("x")[:2]]
 BUTTON, LABEL, TEXT, PANEL, SCROLLED = (pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_LABEL, pyatspi.ROLE_TEXT,
                                         pyatspi.ROLE_PANEL, pyatspi.ROLE_SCROLL_PANE)
 # name, role, x, y, width, height, text (None: no text to read), in the window's order
@@ -40,8 +42,14 @@ CONTROLS = [
 OK, GUESS, STRIKES, BALLS, MESSAGE, DISPLAY, ABOUT = 0, 2, 4, 5, 8, 9, 10
 
 
-def at_dpi(length):
-    return (length * DPI + 48) // 96
+def at_dpi(length, dpi=None):
+    return (length * (dpi or DPI) + 48) // 96
+
+
+# The window's scale: the display's, lowered only as far as the screen needs to hold it, never below 96.
+DPI = next((d for d in range(DISPLAY_DPI, 96, -1) if at_dpi(660, d) <= SCREEN[0] and at_dpi(300, d) <= SCREEN[1]), 96)
+# The fonts at the display's scale, by control: face and points.
+FONTS = {1: ("Times New Roman", 12), 2: ("Arial", 18), STRIKES: ("Arial", 18), 6: ("Arial Rounded MT Bold", 9)}
 
 
 def text_of(accessible):
@@ -77,6 +85,8 @@ class Game:
     def wait_for(self, probe, what, timeout=60.0):
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
+            if self.process.poll() is not None:
+                raise AssertionError(f"the game ended ({self.process.returncode}) while waiting for {what}")
             try:
                 result = probe()
                 if result:
@@ -123,7 +133,9 @@ class Game:
         self.wait_for(lambda: pictures.append(self.picture(self.frame)) or pictures[-1] == pictures[-2], "painted")
         folder = os.path.join(os.path.dirname(os.path.abspath(GAME)), "screenshots")
         os.makedirs(folder, exist_ok=True)
-        with open(os.path.join(folder, f"gtk-{DPI}dpi-{name}.png"), "wb") as picture:
+        run = f"{DISPLAY_DPI}dpi" + ("-%dx%d" % tuple(SCREEN) if SCREEN != [1280, 1024] else "")
+        run += f"-{os.environ['LC_ALL']}" if os.environ.get("LC_ALL") else ""
+        with open(os.path.join(folder, f"gtk-{run}-{name}.png"), "wb") as picture:
             picture.write(pictures[-1])
 
     def close_box(self):
@@ -139,9 +151,11 @@ class Game:
         x.close()
 
     def stop(self):
-        if self.process.poll() is None:
-            self.process.kill()
-            self.process.wait(timeout=20)
+        # A game that ended by itself ended well (a GLib warning or critical ends it with a signal).
+        if self.process.poll() is not None:
+            assert self.process.returncode == 0, f"the game ended with {self.process.returncode}"
+        self.process.kill()
+        self.process.wait(timeout=20)
 
 
 class Play(unittest.TestCase):
@@ -149,10 +163,21 @@ class Play(unittest.TestCase):
         self.game = Game()
         self.addCleanup(self.game.stop)
 
+    def assert_fits(self, control, lines=1):
+        """Every character of the control's text lies inside it, on as many lines as the text has."""
+        box = control.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        text = control.queryText()
+        chars = [text.getCharacterExtents(i, pyatspi.DESKTOP_COORDS) for i in range(text.characterCount)
+                 if text.getText(i, i + 1) not in "\r\n"]
+        outside = [c for c in chars if c[0] < box.x or c[0] + c[2] > box.x + box.width or c[1] < box.y
+                   or c[1] + c[3] > box.y + box.height]
+        self.assertEqual((outside, len({c[1] for c in chars})), ([], lines if chars else 0), text_of(control))
+
     def test_layout_names_and_texts(self):
         g = self.game
         frame = g.frame.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-        self.assertEqual((frame.x, frame.y, frame.width, frame.height), (at_dpi(216), 0, at_dpi(660), at_dpi(300)))
+        self.assertEqual((frame.x, frame.y, frame.width, frame.height),
+                         (min(at_dpi(216, DISPLAY_DPI), SCREEN[0] - at_dpi(660)), 0, at_dpi(660), at_dpi(300)))
         panel = g.frame[0]
         print(f"\n{g.frame.getRoleName()} {g.frame.name!r}")
         for i, (name, role, x, y, width, height, text) in enumerate(CONTROLS):
@@ -164,9 +189,14 @@ class Play(unittest.TestCase):
                 self.assertEqual((e.x - frame.x, e.y, e.width, e.height), tuple(map(at_dpi, (x, y, width, height))))
                 if text is not None:
                     self.assertEqual(text_of(c), text)
+                    self.assert_fits(g.controls[i])
+                if i in FONTS and DPI == DISPLAY_DPI:  # in any language: a style sheet GTK could not read drops them
+                    attributes = dict(a.split(":", 1) for a in g.controls[i].queryText().getAttributeRun(0, True)[0])
+                    self.assertEqual((attributes["family-name"], attributes["size"]), (FONTS[i][0], str(FONTS[i][1])))
                 print(f"  {c.getRoleName()} {spoken!r} value={text_of(g.controls[i]) if text is not None else ''!r}"
                       f" description={c.description!r}")
         self.assertEqual(g.focused(), [], "a control took the focus before any input")
+        self.assertFalse(panel[DISPLAY].getState().contains(pyatspi.STATE_FOCUSABLE), "the focus goes to its text")
         self.assertEqual(g.controls[STRIKES].description, "Max. Stikes Counted is 9 - Watch for Hint")
         self.assertEqual(g.controls[BALLS].description, "Max. Balls Counted is 99")
         # Waiting costs nothing: no timer, no blink while no field has the focus.
@@ -187,6 +217,7 @@ class Play(unittest.TestCase):
         self.assertEqual(len(re.split(r"\r\n|\n", about)), 7)
         family = dict(a.split(":", 1) for a in g.controls[DISPLAY].queryText().getAttributeRun(1, True)[0])
         self.assertEqual(family.get("family-name"), "Courier New", "the About text in fixed pitch")
+        self.assert_fits(g.controls[DISPLAY], lines=6)  # the seventh is empty
         g.screenshot("about", repainted=(DISPLAY, blank))
 
     def test_misses_hint_and_win(self):
@@ -228,6 +259,28 @@ class Play(unittest.TestCase):
         g.click(GUESS)
         g.wait_text(DISPLAY, lambda t: t == "", "the joke cleared by the guess field")
 
+    def test_text_size_changed_while_playing(self):
+        """The desktop's text size changed as GNOME's large text changes it (XSETTINGS' Xft/DPI): the window
+        is laid out again, as at a start at that scale."""
+        g, conf = self.game, os.path.join(os.path.dirname(os.path.abspath(GAME)), "xsettingsd.conf")
+        daemon = None
+        for xft in (96, 144, 96):
+            with open(conf, "w") as settings:
+                settings.write(f"Xft/DPI {xft * 1024}\n")
+            if daemon:
+                daemon.send_signal(signal.SIGHUP)
+            else:
+                daemon = subprocess.Popen(["xsettingsd", "-c", conf], stderr=subprocess.DEVNULL)
+                self.addCleanup(daemon.kill)
+            dpi = round(xft * DISPLAY_DPI / 96)
+            g.wait_for(lambda: [g.controls[GUESS].queryComponent().getExtents(pyatspi.DESKTOP_COORDS)[2:],
+                                g.frame.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)[2:]]
+                       == [[at_dpi(90, dpi), at_dpi(40, dpi)], [at_dpi(660, dpi), at_dpi(300, dpi)]], f"{xft} dpi")
+            for control in (1, STRIKES, 6):
+                self.assert_fits(g.controls[control])
+                self.assertIn(f"size:{FONTS[control][1]}", g.controls[control].queryText().getAttributeRun(0, True)[0])
+            g.screenshot(f"text-size-{xft}")
+
     def test_tab_order_and_close(self):
         g = self.game
         g.click(GUESS)
@@ -238,6 +291,14 @@ class Play(unittest.TestCase):
                 g.wait_for(lambda: g.focused() == [expected], f"{keys} to control {expected}")
         g.close_box()
         self.assertEqual(g.process.wait(timeout=30), 0)
+
+
+class NoDisplay(unittest.TestCase):
+    def test_the_player_is_told_which_displays_were_looked_for(self):
+        environment = {k: v for k, v in os.environ.items() if k != "DISPLAY"} | {"WAYLAND_DISPLAY": "wayland-77"}
+        ended = subprocess.run([GAME], env=environment, capture_output=True, text=True, timeout=60)
+        self.assertEqual((ended.returncode, ended.stderr), (1, "tavek-pin: no display to show the window on "
+                                                                "(WAYLAND_DISPLAY=wayland-77, DISPLAY=)\n"))
 
 
 if __name__ == "__main__":

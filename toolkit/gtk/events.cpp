@@ -80,8 +80,10 @@ int take_pending(EventCore* core) {
 
 void raise_event(GtkWidget* from, int code, int gadget, int type) {
     EventCore* core = event_core();
-    if (!core) return;
-    core->window = window_number_of(from);
+    const int window = window_number_of(from);
+    // What a window raises while it closes (its focused field's focus lost) names no window: no event.
+    if (!core || window == -1) return;
+    core->window = window;
     core->pending = code;
     core->gadget = gadget;
     core->type = type;
@@ -96,8 +98,10 @@ void post_gadget_event(GtkWidget* from, int gadget, int type) {
 void drop_posted(int window) {
     for (GList* link = posted.head; link;) {
         GList* next = link->next;
-        if (static_cast<Posted*>(link->data)->window == window) {
-            g_free(link->data);
+        if (auto* item = static_cast<Posted*>(link->data); item->window == window) {
+            // A data event's record goes with its window.
+            if (item->record && event_core()) drop_handed(event_core(), item->record);
+            g_free(item);
             g_queue_delete_link(&posted, link);
         }
         link = next;

@@ -1,6 +1,7 @@
 // What every gadget shares on GTK: creation under a number, the clean-up when
 // its widget goes, its own style (font and colours), the texts' encoding, and
 // the public operations that reach a kind's handlers.
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -30,19 +31,38 @@ std::string css_colour(int32_t colour) {
     return text;
 }
 
-std::string font_css(const PangoFontDescription* font, uint32_t flags) {
+// A length in pixels at the display's scale turned into one at a window's,
+// as Win32 scales its fonts for a window laid out below the display's scale.
+double at_window_scale(double pixels, int dpi) {
+    const int display = display_dpi();
+    return dpi == display ? pixels : std::round(pixels * dpi / display);
+}
+
+std::string css_number(double value) {
+    // A style sheet's numbers take a point whatever the player's language
+    // writes: snprintf would write "24,00" under a German locale.
+    char text[G_ASCII_DTOSTR_BUF_SIZE];
+    return g_ascii_formatd(text, sizeof text, "%.2f", value);
+}
+
+// The gadget's font at the scale `dpi` of its window. Without a font of its
+// own the theme's is shrunk there as the window is.
+std::string font_css(const GadgetRecord* record, int dpi) {
+    const PangoFontDescription* font = record->font;
+    if (!font)
+        return dpi < display_dpi() ? "font-size: " + css_number(100.0 * dpi / display_dpi()) + "%;" : std::string();
     std::string css;
     if (const char* family = pango_font_description_get_family(font)) css += "font-family: " + css_string(family) + ";";
-    const double pixels = static_cast<double>(pango_font_description_get_size(font)) / PANGO_SCALE;
-    char size[48];
-    (void)std::snprintf(size, sizeof size, "font-size: %.2fpx;", pixels);
-    css += size;
+    const double pixels = record->font_points
+                              ? font_pixels(record->font_points, display_dpi())
+                              : static_cast<double>(pango_font_description_get_size(font)) / PANGO_SCALE;
+    css += "font-size: " + css_number(at_window_scale(pixels, dpi)) + "px;";
     css += pango_font_description_get_weight(font) >= PANGO_WEIGHT_BOLD ? "font-weight: bold;" : "font-weight: normal;";
     css += pango_font_description_get_style(font) == PANGO_STYLE_ITALIC ? "font-style: italic;" : "font-style: normal;";
-    if (flags & (FONT_UNDERLINE | FONT_STRIKEOUT)) {
+    if (record->font_flags & (FONT_UNDERLINE | FONT_STRIKEOUT)) {
         css += "text-decoration-line:";
-        if (flags & FONT_UNDERLINE) css += " underline";
-        if (flags & FONT_STRIKEOUT) css += " line-through";
+        if (record->font_flags & FONT_UNDERLINE) css += " underline";
+        if (record->font_flags & FONT_STRIKEOUT) css += " line-through";
         css += ";";
     }
     return css;
@@ -58,10 +78,11 @@ void on_destroy(GtkWidget* widget, gpointer number) {
     objects_release(toolkit.gadgets, GPOINTER_TO_INT(number));
 }
 
-void give_font(GadgetRecord* record, const PangoFontDescription* font, uint32_t flags) {
+void give_font(GadgetRecord* record, const PangoFontDescription* font, uint32_t flags, int points) {
     if (record->font) pango_font_description_free(record->font);
     record->font = font ? pango_font_description_copy(font) : nullptr;
     record->font_flags = font ? flags : 0;
+    record->font_points = font ? points : 0;
     restyle(record);
 }
 
@@ -128,11 +149,19 @@ intptr_t create_gadget(const GadgetCreation& creation) {
     record->number = number;
     record->back_colour = -1;
     record->front_colour = -1;
+    record->place = Placement{creation.x, creation.y, creation.width, creation.height};
     gtk_widget_set_size_request(creation.widget, place.width, place.height);
     gtk_layout_put(GTK_LAYOUT(layout), creation.widget, place.x, place.y);
     g_signal_connect(creation.widget, "destroy", G_CALLBACK(on_destroy), GINT_TO_POINTER(number));
     if (creation.kind->connect) creation.kind->connect(record, number);
-    if (context->default_font) give_font(record, context->default_font, 0);
+    // Written left to right at the places given, as the Win32 gadgets are,
+    // whichever way the player's language writes.
+    gtk_widget_set_direction(creation.widget, GTK_TEXT_DIR_LTR);
+    gtk_widget_set_direction(record->body, GTK_TEXT_DIR_LTR);
+    if (context->default_font)
+        give_font(record, context->default_font, 0, context->default_points);
+    else if (parent->dpi < display_dpi())
+        restyle(record);  // the theme's font at the window's scale
     gtk_widget_show_all(creation.widget);
     return anonymous ? number : reinterpret_cast<intptr_t>(creation.widget);
 }
@@ -170,9 +199,8 @@ void default_resize(GadgetRecord* record, int x, int y, int width, int height) {
 // ---- Style: the gadget's own font and colours --------------------------------------
 
 void restyle(GadgetRecord* record) {
-    std::string css = "* {";
-    if (record->font) css += font_css(record->font, record->font_flags);
-    css += "}";
+    const WindowRecord* window = find_window_record(window_number_of(record->handle));
+    std::string css = "* {" + font_css(record, window ? window->dpi : display_dpi()) + "}";
     if (const char* node = record->kind->colour_node) {
         css += node;
         css += " {";
@@ -188,6 +216,13 @@ void restyle(GadgetRecord* record) {
                                        GTK_STYLE_PROVIDER_PRIORITY_APPLICATION + 1);
     }
     gtk_css_provider_load_from_data(record->style, css.c_str(), -1, nullptr);
+}
+
+void replace_gadget(GadgetRecord* record, int dpi) {
+    Placement place = record->place;
+    // A rectangle out of reach at the new scale stays where it stood.
+    if (to_pixels(dpi, &place)) default_resize(record, place.x, place.y, place.width, place.height);
+    restyle(record);
 }
 
 void set_style_colour(GadgetRecord* record, int which, int32_t colour) {
@@ -240,16 +275,18 @@ intptr_t set_gadget_font(int number, PangoFontDescription* font) {
         static_cast<FontRecord*>(objects_search(toolkit.fonts, reinterpret_cast<uintptr_t>(font), &font_number));
     // A description the toolkit did not make is taken as it stands.
     const uint32_t flags = known ? known->flags : 0;
+    const int points = known ? known->points : 0;
     if (number == -1) {
         GadgetContext* context = gadget_context();
         if (!context) return 0;
         if (context->default_font) pango_font_description_free(context->default_font);
         context->default_font = font ? pango_font_description_copy(font) : nullptr;
+        context->default_points = points;
         return 1;
     }
     GadgetRecord* record = find_gadget(number);
     if (!record) return 0;
-    give_font(record, font, flags);
+    give_font(record, font, flags, points);
     // As WM_SETFONT answers.
     return 0;
 }
@@ -303,6 +340,9 @@ int resize_gadget(int number, int x, int y, int width, int height) {
     const WindowRecord* window = find_window_record(window_number_of(record->handle));
     Placement place{x, y, width, height};
     if (!to_pixels(window ? window->dpi : display_dpi(), &place)) return 0;
+    const Placement& was = record->place;
+    record->place = Placement{x == KEEP_VALUE ? was.x : x, y == KEEP_VALUE ? was.y : y,
+                              width == KEEP_VALUE ? was.width : width, height == KEEP_VALUE ? was.height : height};
     if (record->kind->resize)
         record->kind->resize(record, place.x, place.y, place.width, place.height);
     else

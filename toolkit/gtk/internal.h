@@ -71,6 +71,8 @@ struct GadgetRecord {
     GtkCssProvider* style;       // its own font and colours; nullptr until it has any
     PangoFontDescription* font;  // its own copy of its font; nullptr: the theme's
     uint32_t font_flags;         // underline and strike-out, which a description does not hold
+    int font_points;             // the toolkit font's size in points; 0: the description's own size
+    Placement place;             // its rectangle in units of 1/96 inch, placed again when its window's scale changes
     int32_t back_colour;         // 24-bit RGB as Windows gives it (0x00BBGGRR), -1: the theme's
     int32_t front_colour;        //
     int32_t line_state;          // editor: an empty line appended to an empty editor waits
@@ -80,6 +82,7 @@ struct GadgetRecord {
 struct GadgetContext {
     GtkWidget* parent;                   // the toolkit window gadgets are created in
     PangoFontDescription* default_font;  // its own copy; nullptr: the theme's font
+    int default_points;                  // its size in points; 0: the description's own
 };
 
 // A kind's creation, shared by all kinds: fills the kind once, takes the slot
@@ -100,8 +103,11 @@ GadgetRecord* find_gadget(int number);
 GadgetRecord* gadget_of_widget(GtkWidget* widget, int* number);
 int free_gadget(int number);
 void default_resize(GadgetRecord* record, int x, int y, int width, int height);
-// Rebuilds the gadget's own style from its font and colours.
+// Rebuilds the gadget's own style from its font and colours, its font at the
+// scale of its window.
 void restyle(GadgetRecord* record);
+// Places the gadget again at its window's scale: its rectangle and its font.
+void replace_gadget(GadgetRecord* record, int dpi);
 // The colours of labels, inputs and the editor: set_colour and get_colour.
 void set_style_colour(GadgetRecord* record, int which, int32_t colour);
 int32_t get_style_colour(GadgetRecord* record, int which);
@@ -124,6 +130,8 @@ struct WindowRecord {
     GtkAccelGroup* shortcut_table;
     bool numbered;      // cleared while the window is being closed: its signals raise nothing
     int dpi;            // the scale its numbers, and its gadgets', are placed at
+    Placement client;   // its client size in units of 1/96 inch (x and y unused)
+    bool sizing;        // the player may size it
     GdkRectangle last;  // the place and size its last move and size events told of
     bool minimised;
 };
@@ -152,6 +160,9 @@ void cycle_focus(WindowRecord* record, bool backward);
 // BASE_DPI: read once, at the first call after GTK has its display, so that
 // layout and fonts go by one number for the whole run.
 int display_dpi();
+// The display's scale read again (the desktop's text size changed while the
+// program runs): every window is laid out again at it, as at a start there.
+void rescale_windows();
 // The scale and place a window with this client placement opens at in the
 // work area of the monitor it is asked onto (the primary one where it is not
 // `placed`): moved into it as little as needed at the display's scale, its
@@ -164,7 +175,11 @@ bool opening_place(const Placement& client, bool placed, Opening* out);
 struct FontRecord {
     PangoFontDescription* description;  // non-zero while the font exists
     uint32_t flags;
+    int points;
 };
+// A character height of `points` at `dpi`, in whole pixels, as the Win32
+// toolkit asks its fonts for.
+int font_pixels(int points, int dpi);
 
 struct ToolkitState {
     bool started;  // GTK has its display
@@ -178,5 +193,8 @@ struct ToolkitState {
 extern ToolkitState toolkit;
 
 GadgetContext* gadget_context();
-// GTK with its display, the toolkit's style and settings; false without a display.
+// GTK with its display and the toolkit's style; false without a display.
 bool start_gtk();
+// The style class of a toolkit window's client area: the toolkit's style
+// sheet reaches the gadgets inside it and no other widget.
+inline constexpr const char* GADGETS_CLASS = "toolkit-gadgets";

@@ -185,6 +185,8 @@ intptr_t create_editor(int number, int x, int y, int width, int height, uint32_t
     GtkWidget* frame = gtk_scrolled_window_new(nullptr, nullptr);
     gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(frame), GTK_SHADOW_IN);
     gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(frame), GTK_POLICY_AUTOMATIC, GTK_POLICY_AUTOMATIC);
+    // The keyboard's focus lands on the text inside, which has the display's name, not on its pane.
+    gtk_widget_set_can_focus(frame, FALSE);
     GtkWidget* view = gtk_text_view_new();
     // Lines are not wrapped: a long one scrolls across, as in the Win32 control.
     gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(view), GTK_WRAP_NONE);

@@ -37,11 +37,20 @@ gboolean on_key(GtkWidget*, GdkEventKey* event, gpointer) {
     return typed && g_unichar_isprint(typed) && (typed < '0' || typed > '9');
 }
 
+// A field that takes the focus keeps its text unselected, as a Win32 edit
+// control given the focus does: a digit typed next is added, not put in place
+// of the guess. The desktop's setting stays as it is for every other entry.
+void on_grab_focus(GtkWidget* entry, gpointer) {
+    g_signal_stop_emission_by_name(entry, "grab-focus");
+    gtk_entry_grab_focus_without_selecting(GTK_ENTRY(entry));
+}
+
 void input_connect(GadgetRecord* record, int number) {
     GtkWidget* entry = record->handle;
     record->changed_handler = g_signal_connect(entry, "changed", G_CALLBACK(on_changed), GINT_TO_POINTER(number));
     g_signal_connect(entry, "focus-in-event", G_CALLBACK(on_focus_in), GINT_TO_POINTER(number));
     g_signal_connect(entry, "focus-out-event", G_CALLBACK(on_focus_out), GINT_TO_POINTER(number));
+    g_signal_connect(entry, "grab-focus", G_CALLBACK(on_grab_focus), nullptr);
 }
 
 std::string input_get_text(GadgetRecord* record) { return from_utf8(gtk_entry_get_text(GTK_ENTRY(record->handle))); }

@@ -72,12 +72,17 @@ void heap_destroy(Heap& heap) {
 
 // Gadgets take exactly the sizes they are given, as Win32 controls do: the
 // theme's least sizes and paddings would make them larger than asked, or
-// leave their texts too little room.
+// leave their texts too little room. Only inside a toolkit window's client
+// area: GTK's own widgets (a title bar's buttons, popovers) keep the theme's.
 constexpr const char* GADGET_SIZES =
-    "button, entry { min-height: 0; min-width: 0; padding: 0 3px; }"
-    "label { min-height: 0; min-width: 0; padding: 0; }"
-    "frame { padding: 0; margin: 0; } frame > border { margin: 0; }"
-    "label.bordered { border: 1px solid alpha(currentColor, 0.4); }";
+    ".toolkit-gadgets button, .toolkit-gadgets entry { min-height: 0; min-width: 0; padding: 0 3px; }"
+    ".toolkit-gadgets label { min-height: 0; min-width: 0; padding: 0; }"
+    ".toolkit-gadgets frame { padding: 0; margin: 0; } .toolkit-gadgets frame > border { margin: 0; }"
+    ".toolkit-gadgets label.bordered { border: 1px solid alpha(currentColor, 0.4); }";
+
+// The desktop's text size changed (XSETTINGS' Xft/DPI, which GNOME's large
+// text and font scaling set): GTK has taken the new resolution already.
+void on_resolution(GObject*, GParamSpec*, gpointer) { rescale_windows(); }
 
 }  // namespace
 
@@ -141,10 +146,7 @@ bool start_gtk() {
     gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(sizes),
                                               GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
     g_object_unref(sizes);  // the screen holds it
-    // A field that takes the focus keeps its text unselected, as a Win32 edit
-    // control given the focus does: a digit typed next is added, not put in
-    // place of the guess.
-    g_object_set(gtk_settings_get_default(), "gtk-entry-select-on-focus", FALSE, nullptr);
+    g_signal_connect_after(gtk_settings_get_default(), "notify::gtk-xft-dpi", G_CALLBACK(on_resolution), nullptr);
     return true;
 }
 
@@ -159,6 +161,7 @@ GtkWidget* use_gadget_list(GtkWidget* window) {
 
 int display_dpi() {
     if (!toolkit.dpi && toolkit.started) {
+        // GDK_DPI_SCALE is in the screen's resolution already.
         GdkScreen* screen = gdk_screen_get_default();
         const double resolution = screen ? gdk_screen_get_resolution(screen) : -1.0;
         const long dpi = std::lround(resolution);

@@ -1,5 +1,7 @@
 // Numbered top-level windows on GTK: the window table, opening and closing windows, the events a window
 // raises itself, and each window's keyboard shortcuts.
+#include <algorithm>
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 
@@ -188,6 +190,41 @@ void place(GtkWindow* window, int x, int y, int width, int height, uint32_t flag
     if (!is_sentinel(x) && !is_sentinel(y)) gtk_window_move(window, x, y);
 }
 
+// The window laid out again at the display's new scale, as it would open
+// there: its scale lowered only where its work area cannot hold it, then moved
+// into the work area as little as needed; its gadgets and their fonts follow.
+void rescale(WindowRecord* record) {
+    GtkWindow* window = GTK_WINDOW(record->handle);
+    int x = 0;
+    int y = 0;
+    gtk_window_get_position(window, &x, &y);
+    GdkRectangle work{0, 0, INT_MAX / 2, INT_MAX / 2};
+    GdkDisplay* display = gtk_widget_get_display(record->handle);
+    GdkWindow* shown = gtk_widget_get_window(record->handle);
+    if (GdkMonitor* monitor =
+            shown ? gdk_display_get_monitor_at_window(display, shown) : gdk_display_get_primary_monitor(display))
+        gdk_monitor_get_workarea(monitor, &work);
+    const Placement size{KEEP_VALUE, KEEP_VALUE, record->client.width, record->client.height};
+    if (Placement reach = size; !to_pixels(display_dpi(), &reach)) return;  // out of reach: the window stays as it is
+    const Opening at = fit_in_work_area(size, Bounds{0, 0, 0, 0}, display_dpi(),
+                                        Bounds{work.x, work.y, work.x + work.width, work.y + work.height}, nullptr);
+    record->dpi = at.dpi;
+    if (record->sizing)
+        gtk_window_resize(window, at.width, at.height);
+    else
+        gtk_widget_set_size_request(record->layout, at.width, at.height);
+    // Where it stands, unless that would leave part of it out of the work area.
+    const int left = std::max(std::min(x, work.x + work.width - at.width), work.x);
+    const int top = std::max(std::min(y, work.y + work.height - at.height), work.y);
+    if (left != x || top != y) gtk_window_move(window, left, top);
+    GList* children = gtk_container_get_children(GTK_CONTAINER(record->layout));
+    for (GList* child = children; child; child = child->next) {
+        int gadget = -1;
+        if (GadgetRecord* found = gadget_of_widget(GTK_WIDGET(child->data), &gadget)) replace_gadget(found, at.dpi);
+    }
+    g_list_free(children);
+}
+
 }  // namespace
 
 void init_windows() {
@@ -238,6 +275,7 @@ intptr_t open_window(int number, int x, int y, int width, int height, const char
 
     GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     GtkWidget* layout = gtk_layout_new(nullptr, nullptr);
+    gtk_style_context_add_class(gtk_widget_get_style_context(layout), GADGETS_CLASS);
     gtk_container_add(GTK_CONTAINER(window), layout);
     gtk_window_set_title(GTK_WINDOW(window), to_utf8(title).c_str());
     gtk_window_set_decorated(GTK_WINDOW(window), (flags & STYLE_CAPTION) == STYLE_CAPTION);
@@ -258,6 +296,8 @@ intptr_t open_window(int number, int x, int y, int width, int height, const char
     record->handle = window;
     record->layout = layout;
     record->dpi = dpi;
+    record->client = Placement{0, 0, width, height};
+    record->sizing = sizing;
     record->numbered = true;
     record->shortcut_table = gtk_accel_group_new();
     bind(record->shortcut_table, GDK_KEY_Tab, static_cast<GdkModifierType>(0), CMD_FOCUS_NEXT);
@@ -277,6 +317,16 @@ intptr_t open_window(int number, int x, int y, int width, int height, const char
     return anonymous ? number : reinterpret_cast<intptr_t>(window);
 }
 
+void rescale_windows() {
+    const int was = display_dpi();
+    toolkit.dpi = 0;
+    if (display_dpi() == was || !toolkit.windows) return;
+    objects_rewind(toolkit.windows);
+    int number = 0;
+    while (auto* record = static_cast<WindowRecord*>(objects_next(toolkit.windows, &number)))
+        if (record->numbered) rescale(record);
+}
+
 GtkWidget* window_handle(int number) {
     const WindowRecord* record = find_window_record(number);
     return record ? record->handle : nullptr;
@@ -290,6 +340,8 @@ void close_window(int number) {
     GtkWidget* window = record->handle;
     GtkAccelGroup* shortcuts = record->shortcut_table;
     drop_posted(number);
+    // Gadgets made next have no window until the client names one.
+    if (GadgetContext* context = gadget_context(); context && context->parent == window) context->parent = nullptr;
     gtk_widget_destroy(window);  // its gadgets go with it
     if (shortcuts) g_object_unref(shortcuts);
     objects_release(toolkit.windows, number);

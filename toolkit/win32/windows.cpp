@@ -157,6 +157,9 @@ void close_window(int number) {
 
     // Without the property, messages sent during destruction name no window.
     record->numbered = false;
+    // The records of data events still on their way to the window go with it.
+    for (MSG data{}; PeekMessageA(&data, handle, MSG_WINDOW_DATA, MSG_GADGET_DATA, PM_REMOVE | PM_NOYIELD);)
+        if (EventRecord* events = event_record()) drop_handed(&events->core, reinterpret_cast<void*>(data.lParam));
     RemovePropA(handle, WINDOW_ID_PROPERTY);
     if (RemovePropA(handle, DROP_ACCEPT_PROPERTY)) RevokeDragDrop(handle);
 
