@@ -78,6 +78,7 @@ void fill_input_kind(GadgetKind* kind) {
 }
 
 intptr_t create_input(int number, int x, int y, int width, int height, const char* text, uint32_t flags) {
+    if (!toolkit.started) return 0;  // no widget before GTK has its display
     GtkWidget* entry = gtk_entry_new();
     gtk_entry_set_text(GTK_ENTRY(entry), to_utf8(text).c_str());
     // As narrow as it is given, not as wide as GTK's usual count of characters.
