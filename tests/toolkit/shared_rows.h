@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "toolkit/toolkit.h"
+
 // A font's character height in pixels (Win32 asks for it negated), by points
 // and the display's dots per inch.
 struct FontHeightRow {
@@ -33,4 +35,19 @@ inline const EditorAddRow EDITOR_ADD_ROWS[] = {
     {"append past the end", "a", {{5, "b"}}, {"a", "b"}},
     {"append an empty line, then text", "", {{-1, ""}, {-1, "b"}}, {"", "b"}},
     {"missing text counts as empty", "", {{-1, nullptr}, {-1, "b"}}, {"", "b"}},
+};
+
+// A frame (3), a button (0) and a label (6) resized in turn: what is given is
+// scaled as a creator's numbers are, what is kept (KEEP_VALUE) stays. The
+// rectangle each then stands at, in 1/96 inch.
+struct ResizeRow {
+    int gadget, x, y, width, height;
+    int at[4];
+};
+inline const ResizeRow RESIZE_ROWS[] = {
+    {3, 15, KEEP_VALUE, KEEP_VALUE, 120, {15, 20, 200, 120}},
+    {0, KEEP_VALUE, 50, 90, KEEP_VALUE, {30, 50, 90, 24}},
+    {3, KEEP_VALUE, KEEP_VALUE, KEEP_VALUE, KEEP_VALUE, {15, 20, 200, 120}},
+    {0, 35, 45, 60, 20, {35, 45, 60, 20}},
+    {6, KEEP_VALUE, KEEP_VALUE, 80, KEEP_VALUE, {130, 40, 80, 20}},
 };

@@ -1,31 +1,17 @@
-// The rich-text editor on a real rich edit control: lines added, read,
-// replaced and removed; the pending empty line; the colour across font
-// changes; the read-only attribute; very long lines.
+// The rich-text editor on a real rich edit control: what it paints, typing,
+// and its colours as the control holds them across font changes. Its lines
+// and read-only attribute: test_public_operations, on every platform.
 #include <richedit.h>
 
 #include <gtest/gtest.h>
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
-#include <utility>
-#include <vector>
 
-#include "shared_rows.h"
 #include "toolkit/win32/internal.h"
 #include "toolkit_fixture.h"
 
 namespace {
-
-constexpr int EDITOR_WINDOW = 6;
-constexpr int DISPLAY = 9;
-using Lines = std::vector<std::string>;
-
-Lines lines_of(int gadget) {
-    Lines lines;
-    for (int line = 0; line < count_gadget_items(gadget); ++line) lines.push_back(get_gadget_item_text(gadget, line));
-    return lines;
-}
 
 // Pixels of the control's top band, as painted, that are `colour` (or, with
 // `other`, that are not); the caret's columns at the left edge are left out.
@@ -51,70 +37,6 @@ int pixels_in_band(HWND control, int height, COLORREF colour, bool other) {
     DeleteDC(memory);
     DeleteObject(bitmap);
     return count;
-}
-
-class Editor : public ::testing::Test {
-protected:
-    void SetUp() override {
-        start_toolkit();
-        ASSERT_NE(open_window(EDITOR_WINDOW, 40, 40, 500, 360, "Editor", 0xCC0000), 0);
-        use_gadget_list(window_handle(EDITOR_WINDOW));
-        ASSERT_NE(create_editor(DISPLAY, 10, 10, 400, 300, ES_READONLY), 0);
-        editor = gadget_handle(DISPLAY);
-    }
-    void TearDown() override { close_window(EDITOR_WINDOW); }
-    HWND editor = nullptr;
-};
-
-TEST_F(Editor, AddingItems) {
-    for (const EditorAddRow& row : EDITOR_ADD_ROWS) {
-        SCOPED_TRACE(row.name);
-        set_gadget_text(DISPLAY, row.initial);
-        for (const auto& [position, text] : row.adds) add_gadget_item(DISPLAY, position, text);
-        EXPECT_EQ(lines_of(DISPLAY), row.lines);
-        std::string joined;
-        for (size_t i = 0; i < row.lines.size(); ++i) joined += (i ? "\r\n" : "") + row.lines[i];
-        EXPECT_EQ(get_gadget_text(DISPLAY), joined) << "no line keeps its carriage return";
-    }
-}
-
-TEST_F(Editor, PendingEmptyLineAndClearing) {
-    EXPECT_EQ(count_gadget_items(DISPLAY), 0);
-    add_gadget_item(DISPLAY, -1, "");
-    EXPECT_EQ(get_gadget_text(DISPLAY), "");
-    EXPECT_EQ(count_gadget_items(DISPLAY), 1) << "the appended empty line counts";
-    set_gadget_text(DISPLAY, nullptr);
-    EXPECT_EQ(count_gadget_items(DISPLAY), 0);
-    add_gadget_item(DISPLAY, -1, "b");
-    EXPECT_EQ(lines_of(DISPLAY), Lines{"b"}) << "clearing dropped the pending line";
-    EXPECT_EQ(clear_gadget_items(DISPLAY), 1);
-    EXPECT_EQ(count_gadget_items(DISPLAY), 0);
-    // Removing from an empty text drops the pending line, whichever line is named.
-    for (int line : {0, 3, -1}) {
-        SCOPED_TRACE(line);
-        add_gadget_item(DISPLAY, -1, "");
-        ASSERT_EQ(count_gadget_items(DISPLAY), 1);
-        remove_gadget_item(DISPLAY, line);
-        EXPECT_EQ(count_gadget_items(DISPLAY), 0);
-    }
-}
-
-TEST_F(Editor, ReplacingAndRemovingLines) {
-    set_gadget_text(DISPLAY, "one\r\ntwo\r\nthree");
-    set_gadget_item_text(DISPLAY, 1, "TWO");
-    remove_gadget_item(DISPLAY, 0);
-    EXPECT_EQ(lines_of(DISPLAY), (Lines{"TWO", "three"}));
-    set_gadget_item_text(DISPLAY, 1, nullptr);
-    EXPECT_EQ(lines_of(DISPLAY), (Lines{"TWO", ""})) << "a missing text empties the line";
-    set_gadget_item_text(DISPLAY, 1, "three");
-    SendMessageA(editor, EM_SETSEL, 0, -1);
-    for (int line : {-1, 2, 99}) {
-        SCOPED_TRACE(line);
-        remove_gadget_item(DISPLAY, line);
-        set_gadget_item_text(DISPLAY, line, "lost");
-        EXPECT_EQ(get_gadget_text(DISPLAY), "TWO\r\nthree") << "the selected text is left alone";
-        EXPECT_EQ(get_gadget_item_text(DISPLAY, line), "");
-    }
 }
 
 // What the player sees: each edit repaints the display with its new first
@@ -147,20 +69,6 @@ TEST_F(Editor, EditsRepaintAndLeaveTheSelectionShown) {
         SendMessageA(editor, EM_SETSEL, 0, 4);
         UpdateWindow(editor);
         EXPECT_GT(pixels_in_band(editor, band, GetSysColor(COLOR_HIGHLIGHT), false), 0) << "the selection is shown";
-    }
-}
-
-TEST_F(Editor, LongLinesAreReadWhole) {
-    // 65532 and 65533 characters sit at the edge of the 16-bit size word that
-    // a line read starts with.
-    for (size_t length : {size_t{1}, size_t{65532}, size_t{65533}, size_t{100000}}) {
-        SCOPED_TRACE(length);
-        const std::string line(length, 'q');
-        set_gadget_text(DISPLAY, (line + "\r\ntail").c_str());
-        const std::string read = get_gadget_item_text(DISPLAY, 0);
-        EXPECT_EQ(read.size(), length);
-        EXPECT_TRUE(read == line) << "the line's characters differ";
-        EXPECT_EQ(get_gadget_item_text(DISPLAY, 1), "tail");
     }
 }
 
@@ -226,17 +134,6 @@ TEST_F(Editor, ColoursReachTheControlAndReadBack) {
     EXPECT_EQ(get_gadget_colour(DISPLAY, 7), -1) << "only front and back are colours";
     EXPECT_EQ(get_gadget_colour(DISPLAY, COLOUR_FRONT), RGB(0, 128, 0));
     EXPECT_EQ(get_gadget_colour(DISPLAY, COLOUR_BACK), -1);
-}
-
-TEST_F(Editor, ReadOnlyAttribute) {
-    EXPECT_EQ(get_gadget_attribute(DISPLAY, ATTRIBUTE_READ_ONLY), 1);
-    set_gadget_attribute(DISPLAY, ATTRIBUTE_READ_ONLY, 0);
-    EXPECT_EQ(SendMessageA(editor, EM_GETOPTIONS, 0, 0) & ECO_READONLY, 0);
-    set_gadget_attribute(DISPLAY, ATTRIBUTE_READ_ONLY, 42);
-    EXPECT_EQ(get_gadget_attribute(DISPLAY, ATTRIBUTE_READ_ONLY), 1);
-    set_gadget_attribute(DISPLAY, 1, 0);
-    EXPECT_EQ(get_gadget_attribute(DISPLAY, ATTRIBUTE_READ_ONLY), 1) << "another attribute leaves it read-only";
-    EXPECT_EQ(get_gadget_attribute(DISPLAY, 1), 0) << "the only attribute is read-only";
 }
 
 }  // namespace

@@ -140,14 +140,6 @@ TEST_F(FontTest, AnonymousFontIsAddressedByItsIdentity) {
     EXPECT_EQ(toolkit.fonts->anonymous.head, nullptr);
 }
 
-TEST_F(FontTest, FreeingAnUnknownNumberReturnsZero) {
-    const int numbers[] = {0, 5, 15, 16, 1000, -2, -70000};
-    for (int number : numbers) EXPECT_EQ(free_font(number), 0) << "number " << number;
-    ASSERT_NE(load_font(5, "Arial", 10), 0);
-    EXPECT_NE(free_font(5), 0);
-    EXPECT_EQ(free_font(5), 0) << "freed twice";
-}
-
 TEST_F(FontTest, MissingFaceStillGivesAUsableFont) {
     const intptr_t handle = load_font(4, "Arial Rounded MT Bold", 12);
     ASSERT_NE(handle, 0);

@@ -1,21 +1,20 @@
 // Gadgets on real controls in a real toolkit window: the events their
 // notifications become, re-creation under a used number, the colours labels
-// and inputs answer with, fonts, frames, and numbers that name no gadget.
+// and inputs answer with, fonts, frames and painting. What the public
+// operations answer on every platform: test_public_operations.
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include <oleacc.h>
+#include "shared_rows.h"
 #include "toolkit/win32/internal.h"
 #include "toolkit_fixture.h"
 
 namespace {
-
-constexpr int GADGET_WINDOW = 5;
 
 struct Event {
     int gadget;
@@ -44,19 +43,6 @@ void post_click(HWND control) {
 }
 
 HFONT font_of(int gadget) { return reinterpret_cast<HFONT>(SendMessageA(gadget_handle(gadget), WM_GETFONT, 0, 0)); }
-
-class Gadgets : public ::testing::Test {
-protected:
-    void SetUp() override {
-        start_toolkit();
-        ASSERT_NE(open_window(GADGET_WINDOW, 40, 40, 500, 360, "Gadgets", 0xCC0000), 0);
-        window = window_handle(GADGET_WINDOW);
-        use_gadget_list(window);
-        drain_events();
-    }
-    void TearDown() override { close_window(GADGET_WINDOW); }
-    HWND window = nullptr;
-};
 
 TEST_F(Gadgets, ClicksAndTypingBecomeGadgetEvents) {
     ASSERT_NE(create_button(11, 100, 10, 80, 24, "About", BS_DEFPUSHBUTTON), 0);
@@ -267,25 +253,6 @@ TEST_F(Gadgets, DefaultFontChangesOnlyLaterGadgets) {
     DeleteObject(font);
 }
 
-TEST_F(Gadgets, MissingAndLongTexts) {
-    ASSERT_NE(create_label(1, 10, 10, 100, 24, nullptr), 0);
-    EXPECT_EQ(get_gadget_text(1), "");
-    ASSERT_NE(create_button(3, 10, 70, 100, 24, nullptr, 0), 0);
-    ASSERT_NE(create_frame(4, 10, 100, 100, 50, nullptr), 0);
-    ASSERT_NE(create_input(5, 10, 160, 100, 24, nullptr, INPUT_NO_BORDER), 0);
-    for (int number : {3, 4, 5}) EXPECT_EQ(get_gadget_text(number), "") << number;
-    EXPECT_EQ(GetWindowLongPtrA(gadget_handle(5), GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0) << "the field has no border";
-    ASSERT_NE(create_input(2, 10, 40, 100, 24, "old", 0), 0);
-    EXPECT_EQ(set_gadget_text(2, nullptr), 1);
-    EXPECT_EQ(get_gadget_text(2), "");
-    // The edit control's typing limit does not cut a text the program sets.
-    const std::string long_text(100000, '5');
-    set_gadget_text(2, long_text.c_str());
-    const std::string read = get_gadget_text(2);
-    EXPECT_EQ(read.size(), long_text.size());
-    EXPECT_TRUE(read == long_text) << "the field's characters differ";
-}
-
 TEST_F(Gadgets, FrameTypesMakeTheirControls) {
     const struct {
         int type;
@@ -327,33 +294,19 @@ RECT at_scale(int x, int y, int width, int height) {
                 at_display_scale(y) + at_display_scale(height)};
 }
 
-// What is given is scaled as a creator's numbers are (units of 1/96 inch);
-// what is kept stays the pixels it was, KEEP_VALUE itself never scaled.
-TEST_F(Gadgets, ResizeKeepsWhatIsNotGiven) {
+// A label or button lays its text out anew in its new size: all of it waits
+// to be painted, not only the part the move uncovered. (Where each then
+// stands: test_public_operations, on every platform.)
+TEST_F(Gadgets, AResizedLabelOrButtonWaitsToBePaintedWhole) {
     ASSERT_NE(create_frame(3, 10, 20, 200, 100, "Frame"), 0);
     ASSERT_NE(create_button(0, 30, 40, 80, 24, "OK", 0), 0);
     ASSERT_NE(create_label(6, 130, 40, 60, 20, "Balls"), 0);
-    const struct {
-        int gadget, x, y, width, height;
-        RECT expected;
-    } rows[] = {
-        {3, 15, KEEP_VALUE, KEEP_VALUE, 120, at_scale(15, 20, 200, 120)},
-        {0, KEEP_VALUE, 50, 90, KEEP_VALUE, at_scale(30, 50, 90, 24)},
-        {3, KEEP_VALUE, KEEP_VALUE, KEEP_VALUE, KEEP_VALUE, at_scale(15, 20, 200, 120)},
-        {0, 35, 45, 60, 20, at_scale(35, 45, 60, 20)},
-        {6, KEEP_VALUE, KEEP_VALUE, 80, KEEP_VALUE, at_scale(130, 40, 80, 20)},
-    };
-    for (const auto& row : rows) {
+    for (const ResizeRow& row : RESIZE_ROWS) {
         SCOPED_TRACE(row.gadget);
         HWND control = gadget_handle(row.gadget);
         UpdateWindow(window);
         EXPECT_EQ(resize_gadget(row.gadget, row.x, row.y, row.width, row.height), 1);
-        const RECT rect = rect_in_parent(control);
-        EXPECT_TRUE(EqualRect(&rect, &row.expected))
-            << rect.left << "," << rect.top << "," << rect.right << "," << rect.bottom;
         if (row.gadget == 3) continue;
-        // A label or button lays its text out anew in its new size: all of it
-        // waits to be painted, not only the part the move uncovered.
         RECT client{}, update{};
         GetClientRect(control, &client);
         GetUpdateRect(control, &update, FALSE);
@@ -362,68 +315,18 @@ TEST_F(Gadgets, ResizeKeepsWhatIsNotGiven) {
     }
 }
 
-// Gadgets stand at their window's scale (under a window the toolkit did not
-// open, at the display's). A rectangle that cannot be had in pixels there is
-// refused as a control the platform refuses: the gadget under the number
-// stays where it was, and nothing is placed at a wrapped-round number.
-TEST_F(Gadgets, PlacedAtTheirWindowsScaleAndRefusedOutOfReach) {
-    ASSERT_NE(create_label(4, 10, 20, 60, 30, "kept", 0), 0);
-    HWND kept = gadget_handle(4);
-    const RECT where = rect_in_parent(kept);
-    const RECT expected = at_scale(10, 20, 60, 30);
-    EXPECT_TRUE(EqualRect(&where, &expected));
-
-    const bool scaled = at_display_scale(96) > 96;
-    const OutOfReachRow rows[] = {
-        {"right edge past the int range", INT_MAX - 5, 0, 10, 10, true},
-        {"bottom edge past the int range", 0, INT_MAX - 5, 10, 10, true},
-        {"half the range each for x and width", INT_MAX / 2, 0, INT_MAX / 2, 10, scaled},
-        {"half the range each for y and height", 0, INT_MAX / 2, 10, INT_MAX / 2, scaled},
-        {"a width past the int range once scaled", 0, 0, INT_MAX - 100, 10, scaled},
-        {"a position that scaled is KEEP_VALUE", -43690, 0, 10, 10, at_display_scale(-43690) == KEEP_VALUE},
-    };
-    for (const auto& row : rows) {
-        if (!row.refused) continue;  // in reach at 96 dots per inch: nothing to refuse
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(create_button(4, row.x, row.y, row.width, row.height, "new", 0), 0);
-        EXPECT_EQ(gadget_handle(4), kept);
-        EXPECT_EQ(resize_gadget(4, row.x, row.y, row.width, row.height), 0);
-        const RECT now = rect_in_parent(kept);
-        EXPECT_TRUE(EqualRect(&now, &where)) << now.left << "," << now.top << "," << now.right << "," << now.bottom;
-    }
-
+// Under a window the toolkit did not open gadgets stand at the display's
+// scale. (GTK places gadgets in its own windows only.)
+TEST_F(Gadgets, PlacedAtTheDisplaysScaleUnderAWindowTheToolkitDidNotOpen) {
     HWND plain = CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(plain, nullptr);
     use_gadget_list(plain);
     ASSERT_NE(create_label(5, 10, 20, 60, 30, "plain", 0), 0);
     const RECT in_plain = rect_in_parent(gadget_handle(5));
+    const RECT expected = at_scale(10, 20, 60, 30);
     EXPECT_TRUE(EqualRect(&in_plain, &expected));
     use_gadget_list(window);
     DestroyWindow(plain);
-}
-
-TEST_F(Gadgets, NumbersNamingNoGadgetDoNothing) {
-    ASSERT_NE(create_input(8, 10, 10, 100, 24, "gone", 0), 0);
-    DestroyWindow(gadget_handle(8));
-    for (int number : {8, 45, 5000, -1, -2, ANONYMOUS_IDENTITY_FIRST - 1000}) {
-        SCOPED_TRACE(number);
-        EXPECT_EQ(gadget_handle(number), nullptr);
-        EXPECT_EQ(set_gadget_text(number, "x") + set_gadget_name(number, "x"), 0);
-        EXPECT_EQ(get_gadget_text(number), "");
-        EXPECT_EQ(add_gadget_item(number, 0, "x"), 0);
-        if (number != -1) {
-            EXPECT_EQ(set_gadget_font(number, DEFAULT_GADGET_FONT), 0);
-        }
-        EXPECT_EQ(set_gadget_colour(number, COLOUR_BACK, 0), 0);
-        EXPECT_EQ(get_gadget_colour(number, COLOUR_BACK), 0);
-        EXPECT_EQ(set_gadget_state(number, 1) + get_gadget_state(number), 0);
-        EXPECT_EQ(remove_gadget_item(number, 0) + clear_gadget_items(number) + count_gadget_items(number), 0);
-        EXPECT_EQ(resize_gadget(number, 1, 2, 3, 4), 0);
-        EXPECT_EQ(get_gadget_item_text(number, 0), "");
-        EXPECT_EQ(set_gadget_item_text(number, 0, "x"), 0);
-        EXPECT_EQ(set_gadget_attribute(number, ATTRIBUTE_READ_ONLY, 1), 0);
-        EXPECT_EQ(get_gadget_attribute(number, ATTRIBUTE_READ_ONLY), 0);
-    }
 }
 
 // A control's object as a screen reader asks for it, or as the platform makes it.
@@ -462,33 +365,6 @@ TEST_F(Gadgets, NameAScreenReaderSpeaks) {
     drain_events();  // the events the end raised hold memory of their own
     EXPECT_EQ(spoken_name(held[0]), spoken_name(held[1]));
     EXPECT_EQ(busy_bytes(), before);
-}
-
-TEST_F(Gadgets, ButtonStateAndOperationsAKindLacks) {
-    ASSERT_NE(create_button(3, 10, 10, 100, 24, "check", BS_AUTOCHECKBOX), 0);
-    EXPECT_EQ(set_gadget_state(3, 5), 1);
-    EXPECT_EQ(get_gadget_state(3), 1);
-    set_gadget_state(3, 0);
-    EXPECT_EQ(get_gadget_state(3), 0);
-    EXPECT_EQ(get_gadget_colour(3, COLOUR_FRONT), -1) << "buttons draw in the system colours";
-
-    EXPECT_EQ(set_gadget_colour(3, COLOUR_BACK, 0), 0);
-
-    // A label has no state, items or attributes: each such operation answers 0
-    // (or nothing) instead of calling an operation the kind does not have.
-    ASSERT_NE(create_label(6, 10, 40, 100, 24, "Strikes"), 0);
-    EXPECT_EQ(add_gadget_item(6, -1, "line"), 0);
-    EXPECT_EQ(count_gadget_items(6), 0);
-    EXPECT_EQ(set_gadget_state(6, 1), 0);
-    EXPECT_EQ(get_gadget_state(6), 0);
-    EXPECT_EQ(remove_gadget_item(6, 0), 0);
-    EXPECT_EQ(clear_gadget_items(6), 0);
-    EXPECT_EQ(get_gadget_item_text(6, 0), "");
-    EXPECT_EQ(set_gadget_item_text(6, 0, "x"), 0);
-    EXPECT_EQ(set_gadget_attribute(6, ATTRIBUTE_READ_ONLY, 1), 0);
-    EXPECT_EQ(get_gadget_attribute(6, ATTRIBUTE_READ_ONLY), 0);
-    EXPECT_EQ(get_gadget_colour(6, 7), -1) << "only front and back are colours";
-    EXPECT_EQ(get_gadget_text(6), "Strikes");
 }
 
 }  // namespace

@@ -50,6 +50,7 @@ void fill_button_kind(GadgetKind* kind) {
 }
 
 intptr_t create_button(int number, int x, int y, int width, int height, const char* text, uint32_t flags) {
+    if (!toolkit.started) return 0;  // no widget before GTK has its display
     const std::string label = to_utf8(text);
     GtkWidget* button = nullptr;
     switch (flags & 0xF) {

@@ -182,6 +182,7 @@ void fill_editor_kind(GadgetKind* kind) {
 }
 
 intptr_t create_editor(int number, int x, int y, int width, int height, uint32_t flags) {
+    if (!toolkit.started) return 0;  // no widget before GTK has its display
     GtkWidget* frame = gtk_scrolled_window_new(nullptr, nullptr);
     gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(frame), GTK_SHADOW_IN);
     gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(frame), GTK_POLICY_AUTOMATIC, GTK_POLICY_AUTOMATIC);

@@ -25,6 +25,7 @@ void fill_frame_kind(GadgetKind* kind) {
 }
 
 intptr_t create_frame(int number, int x, int y, int width, int height, const char* text, int frame_type) {
+    if (!toolkit.started) return 0;  // no widget before GTK has its display
     // Only a group box shows its caption; a border frame has none.
     const bool caption = frame_type == 0 && text && text[0];
     GtkWidget* frame = gtk_frame_new(caption ? to_utf8(text).c_str() : nullptr);

@@ -45,8 +45,21 @@ void on_grab_focus(GtkWidget* entry, gpointer) {
     gtk_entry_grab_focus_without_selecting(GTK_ENTRY(entry));
 }
 
+// Typing and pastes stop at the typing limit, as in a Win32 field; a text the
+// program sets does not (input_set_text holds this handler back).
+void on_insert(GtkEditable* entry, const gchar* text, gint length, gint* position, gpointer) {
+    const glong room = TEXT_LIMIT - static_cast<glong>(gtk_entry_get_text_length(GTK_ENTRY(entry)));
+    if (g_utf8_strlen(text, length) <= room) return;
+    g_signal_stop_emission_by_name(entry, "insert-text");
+    if (room <= 0) return;
+    g_signal_handlers_block_by_func(entry, reinterpret_cast<gpointer>(on_insert), nullptr);
+    gtk_editable_insert_text(entry, text, static_cast<gint>(g_utf8_offset_to_pointer(text, room) - text), position);
+    g_signal_handlers_unblock_by_func(entry, reinterpret_cast<gpointer>(on_insert), nullptr);
+}
+
 void input_connect(GadgetRecord* record, int number) {
     GtkWidget* entry = record->handle;
+    g_signal_connect(entry, "insert-text", G_CALLBACK(on_insert), nullptr);
     record->changed_handler = g_signal_connect(entry, "changed", G_CALLBACK(on_changed), GINT_TO_POINTER(number));
     g_signal_connect(entry, "focus-in-event", G_CALLBACK(on_focus_in), GINT_TO_POINTER(number));
     g_signal_connect(entry, "focus-out-event", G_CALLBACK(on_focus_out), GINT_TO_POINTER(number));
@@ -59,7 +72,9 @@ std::string input_get_text(GadgetRecord* record) { return from_utf8(gtk_entry_ge
 // written again too, as a Win32 edit control's does: GTK says nothing then.
 void input_set_text(GadgetRecord* record, const char* text) {
     g_signal_handler_block(record->handle, record->changed_handler);
+    g_signal_handlers_block_by_func(record->handle, reinterpret_cast<gpointer>(on_insert), nullptr);
     gtk_entry_set_text(GTK_ENTRY(record->handle), to_utf8(text).c_str());
+    g_signal_handlers_unblock_by_func(record->handle, reinterpret_cast<gpointer>(on_insert), nullptr);
     g_signal_handler_unblock(record->handle, record->changed_handler);
     raise_event(record->handle, EVENT_GADGET, record->number, TYPE_TEXT_CHANGED);
 }
@@ -78,11 +93,11 @@ void fill_input_kind(GadgetKind* kind) {
 }
 
 intptr_t create_input(int number, int x, int y, int width, int height, const char* text, uint32_t flags) {
+    if (!toolkit.started) return 0;  // no widget before GTK has its display
     GtkWidget* entry = gtk_entry_new();
     gtk_entry_set_text(GTK_ENTRY(entry), to_utf8(text).c_str());
     // As narrow as it is given, not as wide as GTK's usual count of characters.
     gtk_entry_set_width_chars(GTK_ENTRY(entry), 0);
-    gtk_entry_set_max_length(GTK_ENTRY(entry), TEXT_LIMIT);
     // A paste keeps its first line, as a single-line Win32 field takes it.
     g_object_set(entry, "truncate-multiline", TRUE, nullptr);
     gtk_entry_set_has_frame(GTK_ENTRY(entry), (flags & INPUT_NO_BORDER) == 0);

@@ -26,6 +26,7 @@ void fill_label_kind(GadgetKind* kind) {
 }
 
 intptr_t create_label(int number, int x, int y, int width, int height, const char* text, uint32_t flags) {
+    if (!toolkit.started) return 0;  // no widget before GTK has its display
     GtkWidget* label = gtk_label_new(to_utf8(text).c_str());
     // As a Win32 static text: from the top, wrapped at words within its width.
     const bool right = (flags & 0x3) == STYLE_RIGHT;
