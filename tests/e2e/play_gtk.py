@@ -133,8 +133,8 @@ class Game:
         self.wait_for(lambda: pictures.append(self.picture(self.frame)) or pictures[-1] == pictures[-2], "painted")
         folder = os.path.join(os.path.dirname(os.path.abspath(GAME)), "screenshots")
         os.makedirs(folder, exist_ok=True)
-        run = f"{DISPLAY_DPI}dpi" + ("-%dx%d" % tuple(SCREEN) if SCREEN != [1280, 1024] else "")
-        run += f"-{os.environ['LC_ALL']}" if os.environ.get("LC_ALL") else ""
+        run = "-".join([f"{DISPLAY_DPI}dpi"] + ["%dx%d" % tuple(SCREEN)] * (SCREEN != [1280, 1024]) +
+                       [os.environ.get("LC_ALL", "")] * bool(os.environ.get("LC_ALL")))
         with open(os.path.join(folder, f"gtk-{run}-{name}.png"), "wb") as picture:
             picture.write(pictures[-1])
 
@@ -260,18 +260,16 @@ class Play(unittest.TestCase):
         g.wait_text(DISPLAY, lambda t: t == "", "the joke cleared by the guess field")
 
     def test_text_size_changed_while_playing(self):
-        """The desktop's text size changed as GNOME's large text changes it (XSETTINGS' Xft/DPI): the window
-        is laid out again, as at a start at that scale."""
+        """GNOME's large text changes XSETTINGS' Xft/DPI: the window is laid out again, as at a start there."""
         g, conf = self.game, os.path.join(os.path.dirname(os.path.abspath(GAME)), "xsettingsd.conf")
-        daemon = None
-        for xft in (96, 144, 96):
+        for step, xft in enumerate((96, 144, 96)):
             with open(conf, "w") as settings:
                 settings.write(f"Xft/DPI {xft * 1024}\n")
-            if daemon:
-                daemon.send_signal(signal.SIGHUP)
-            else:
+            if step == 1:  # the daemon starts with the new size; then it reads its settings again
                 daemon = subprocess.Popen(["xsettingsd", "-c", conf], stderr=subprocess.DEVNULL)
                 self.addCleanup(daemon.kill)
+            elif step == 2:
+                daemon.send_signal(signal.SIGHUP)
             dpi = round(xft * DISPLAY_DPI / 96)
             g.wait_for(lambda: [g.controls[GUESS].queryComponent().getExtents(pyatspi.DESKTOP_COORDS)[2:],
                                 g.frame.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)[2:]]
