@@ -118,6 +118,10 @@ int32_t get_style_colour(GadgetRecord* record, int which);
 // live text view's caret goes to the start of that line.
 void tell_live_write(GadgetRecord* record, const char* text, int line);
 
+// Gives the gadget's accessible the name its client gave it, where that name
+// stands (set_gadget_name): again after each new text of a label.
+void show_name(GadgetRecord* gadget);
+
 // Texts: the toolkit's are single-byte (Latin-1) strings, GTK's UTF-8.
 std::string to_utf8(const char* text);
 std::string from_utf8(const char* text);
