@@ -69,7 +69,9 @@ var TavekToolkit = {
     fit: function() {
       for (var el of tk.els) {
         if (!el || !el.tkClient || !el.isConnected) continue;
-        var room = el.parentNode.parentNode.clientWidth, width = el.offsetWidth, height = el.offsetHeight;
+        var desk = el.parentNode.parentNode, style = getComputedStyle(desk);
+        var room = desk.clientWidth - parseFloat(style.paddingLeft) - parseFloat(style.paddingRight);
+        var width = el.offsetWidth, height = el.offsetHeight;
         var scale = room > 0 && room < width ? room / width : 1;
         el.style.transform = scale < 1 ? 'scale(' + scale + ')' : '';
         el.parentNode.style.width = width * scale + 'px';
