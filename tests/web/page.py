@@ -28,8 +28,9 @@ class Server:
         threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
 
     def stop(self):
-        self.httpd.shutdown()
-        self.httpd.server_close()
+        if self.httpd.fileno() != -1:
+            self.httpd.shutdown()
+            self.httpd.server_close()
 
 
 class Quiet(http.server.SimpleHTTPRequestHandler):
@@ -102,10 +103,11 @@ if __name__ == "__main__":
     driver = browser()
     try:
         driver.get(server.url + name)
-        out = wait_for(lambda: driver.execute_script("return window.done && window.out.join('\\n')"),
+        bad = []
+        out = wait_for(lambda: bad.extend(errors(driver)) or bad or
+                       driver.execute_script("return window.ended && window.printed.join('\\n')"),
                        "the program's end", timeout=240)
-        print(out)
-        bad = errors(driver)
+        print(driver.execute_script("return window.printed.join('\\n')"))
         print("\n".join(bad))
         sys.exit(0 if "[  PASSED  ]" in out and "FAILED" not in out and not bad else 1)
     finally:
