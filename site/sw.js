@@ -2,7 +2,7 @@
 // them under a cache of its own name: a new release's worker fills its cache,
 // and once it takes over the older releases' caches go.
 var CACHE = 'tavek-pin-@PROJECT_VERSION@';
-var FILES = ['./', 'index.html', 'tavek-pin.css', 'tavek-pin.js', 'tavek-pin.wasm', 'comfortaa.woff2',
+var FILES = ['./', 'index.html', 'tavek-pin.css', 'tavek-pin.js', 'tavek-pin.wasm', 'tavek-rounded.woff2',
              'manifest.webmanifest', 'icon-192.png', 'icon-512.png'];
 
 self.addEventListener('install', function (event) {

@@ -23,7 +23,7 @@
 #                            the MinGW-w64 cross compilers and the native set (the
 #                            programs), debhelper (the .deb), ImageMagick (icons),
 #                            zip, lintian, AppStream's validator, wixl and msitools
-#                            (the Windows installers); no Wine
+#                            (the Windows installers), the site's build set; no Wine
 # Further arguments after the set name are packages wanted too
 # (tools/coverage.sh asks for gcovr).
 set -euo pipefail
@@ -46,8 +46,10 @@ accessibility=(dbus at-spi2-core python3-pyatspi python3-xlib orca speech-dispat
 # For the native tests: the locale sources a comma-decimal language is compiled from
 # (localedef), and a settings daemon that changes the desktop's text size while the game runs.
 desktop=(locales xsettingsd)
-# The site: the compiler, the served face cut to the game's characters, the icons, and the browser that plays it.
-web=(emscripten fonts-comfortaa fonttools python3-brotli librsvg2-bin zip chromium chromium-driver python3-selenium)
+# The site: the compiler, the served face cut to the game's characters (woff2 wants brotli) and the
+# icons; and the browser that plays it.
+site=(emscripten fonts-comfortaa fonttools python3-brotli librsvg2-bin)
+web=("${site[@]}" chromium chromium-driver python3-selenium)
 
 case "$what" in
   play)
@@ -65,7 +67,7 @@ case "$what" in
               clang libclang-rt-dev clang-format clang-tidy)
     ;;
   package)
-    packages=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix "${native[@]}" debhelper imagemagick zip unzip
+    packages=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix "${native[@]}" "${site[@]}" debhelper imagemagick zip unzip
               lintian appstream git wixl msitools)
     ;;
   *)

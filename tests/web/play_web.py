@@ -230,7 +230,7 @@ class Offline(unittest.TestCase):
                 self.assertRegex(g.text(g.display), r"^\* (Ball|Strike): 1234 ")
                 # The served face plays offline too, where a visitor's system lacks it.
                 self.assertEqual(driver.execute_async_script(
-                    "new FontFace('served', 'url(comfortaa.woff2)').load().then(f => arguments[0](f.status))"), "loaded")
+                    "new FontFace('served', 'url(tavek-rounded.woff2)').load().then(f => arguments[0](f.status))"), "loaded")
                 self.assertEqual(errors(driver), [])
             finally:
                 driver.quit()

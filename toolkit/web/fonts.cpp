@@ -13,8 +13,8 @@ namespace {
 // The faces the Windows program asks for, each followed by Debian's font of
 // the same metrics (as fontconfig's aliases, and the native program's own
 // rule for the rounded face, give them) and the generic family. The rounded
-// face's stand-in is served with the site, cut down to the characters the
-// game shows (site/fonts.css).
+// face's stand-in is served with the site where the system lacks it, cut
+// down to the characters the game shows (site/site.css).
 struct StandIn {
     const char* face;
     const char* families;
@@ -22,7 +22,7 @@ struct StandIn {
 constexpr StandIn STAND_INS[] = {
     {"Times New Roman", "\"Times New Roman\",\"Liberation Serif\",serif"},
     {"Arial", "Arial,\"Liberation Sans\",sans-serif"},
-    {"Arial Rounded MT Bold", "\"Arial Rounded MT Bold\",Comfortaa,sans-serif"},
+    {"Arial Rounded MT Bold", "\"Arial Rounded MT Bold\",Comfortaa,\"Tavek Rounded\",sans-serif"},
     {"Courier New", "\"Courier New\",\"Liberation Mono\",monospace"},
 };
 
