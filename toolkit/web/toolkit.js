@@ -65,7 +65,9 @@ var TavekToolkit = {
       else tk.post([13101, win.tkId, command, -1]);
     },
     // Each window is scaled down to the page's width where it is wider: on a
-    // phone the whole window shows, and nothing scrolls sideways.
+    // phone the whole window shows, and nothing scrolls sideways. Measured
+    // when the page lays itself out anyway (a resize observer), never forced.
+    sizes: null,
     fit: function() {
       for (var el of tk.els) {
         if (!el || !el.tkClient || !el.isConnected) continue;
@@ -104,7 +106,7 @@ var TavekToolkit = {
     if (!tk.keyed) {
       tk.keyed = true;
       document.addEventListener('keydown', tk.onKey, true);
-      addEventListener('resize', tk.fit);
+      tk.sizes = new ResizeObserver(tk.fit);
     }
     var fit = document.createElement('div'), win = document.createElement('section');
     var bar = document.createElement('div'), name = document.createElement('h1');
@@ -136,8 +138,10 @@ var TavekToolkit = {
     win.append(bar, client);
     fit.appendChild(win);
     fit.hidden = win.hidden = !!hidden;
-    (document.getElementById('desk') || document.body).appendChild(fit);
-    tk.fit();
+    var desk = document.getElementById('desk') || document.body;
+    desk.appendChild(fit);
+    tk.sizes.observe(desk);
+    tk.sizes.observe(win);
     return id;
   },
 
