@@ -317,7 +317,7 @@ var TavekToolkit = {
   tk_bind__deps: ['$tk'],
   tk_bind: function(window, word, command) { tk.els[window].tkKeys.set(word, command); },
 
-  tk_wait__deps: ['$tk'],
+  tk_wait__deps: ['$tk', '$Asyncify'],
   tk_wait__sig: 'ii',
   tk_wait: function(timeout) {
     return Asyncify.handleSleep(function(wakeUp) {
