@@ -220,6 +220,7 @@ class Offline(unittest.TestCase):
                 wait_for(lambda: driver.execute_script("return navigator.serviceWorker.controller"), "the worker")
                 names = driver.execute_async_script("caches.keys().then(arguments[0])")
                 self.assertEqual(names, ["tavek-pin-0.11"])
+                self.assertEqual(driver.execute_cdp_cmd("Page.getInstallabilityErrors", {})["installabilityErrors"], [])
                 server.stop()  # the worker's own requests would reach it: gone, they cannot
                 driver.execute_cdp_cmd("Network.enable", {})
                 driver.execute_cdp_cmd("Network.emulateNetworkConditions", {
