@@ -47,9 +47,9 @@ accessibility=(dbus at-spi2-core python3-pyatspi python3-xlib orca speech-dispat
 # (localedef), and a settings daemon that changes the desktop's text size while the game runs.
 desktop=(locales xsettingsd)
 # The site: the compiler, the served face cut to the game's characters (woff2 wants brotli) and the
-# icons; and the browser that plays it.
+# icons; and the browser that plays it, with the faces the native program draws with.
 site=(emscripten fonts-comfortaa fonttools python3-brotli librsvg2-bin)
-web=("${site[@]}" chromium chromium-driver python3-selenium)
+web=("${site[@]}" chromium chromium-driver python3-selenium fonts-liberation)
 
 case "$what" in
   play)
