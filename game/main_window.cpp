@@ -91,5 +91,8 @@ bool build_main_window() {
     set_gadget_tooltip(GADGET_STRIKES, "Max. Stikes Counted is 9 - Watch for Hint");
     set_gadget_tooltip(GADGET_BALLS, "Max. Balls Counted is 99");
     for (const SpokenName& spoken : SPOKEN_NAMES) set_gadget_name(spoken.number, spoken.name);
+    // Each result the game writes there is spoken to a player who cannot see it.
+    set_gadget_live(GADGET_DISPLAY, 1);
+    set_gadget_live(GADGET_MESSAGE, 1);
     return true;
 }

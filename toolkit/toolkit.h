@@ -205,6 +205,13 @@ int set_gadget_tooltip(int number, const char* text);
 // platform's. 0 for a number that names no gadget; a later name replaces an
 // earlier one.
 int set_gadget_name(int number, const char* name);
+// Makes the gadget a polite live region (live 1) or an ordinary gadget again
+// (live 0). What the client writes into a live gadget from then on, a new
+// text or a line added or replaced, is announced by a screen reader without
+// the focus moving, after what it is saying and without cutting it off; an
+// empty write says nothing. The text on screen stays as it is. 0 for a number
+// that names no gadget.
+int set_gadget_live(int number, int live);
 
 // ---- Windows only -------------------------------------------------------------
 // These name things that exist on Win32 alone: the module the windows'

@@ -12,8 +12,9 @@
 #   tools/setup.sh test      everything the test suite needs (the default): the above
 #                            with the headless tools, GoogleTest, Python 3, g++ and clang
 #                            with its sanitizer runtime, layout and analysis tools,
-#                            the screen-reader bus with Python's bindings to it, the
-#                            locale sources and a settings daemon (XSETTINGS)
+#                            the screen-reader bus with Python's bindings to it, Orca
+#                            and speech-dispatcher, the locale sources and a settings
+#                            daemon (XSETTINGS)
 #   tools/setup.sh package   what tools/package.sh and tools/package-check.sh need:
 #                            the MinGW-w64 cross compilers and the native set (the
 #                            programs), debhelper (the .deb), ImageMagick (icons),
@@ -35,8 +36,9 @@ play=(
 )
 headless=(xvfb xauth xdotool imagemagick x11-utils)
 native=(g++ cmake ninja-build pkg-config libgtk-3-dev fonts-liberation fonts-comfortaa)
-# Reading the native program as a screen reader does, and closing it as a window manager would.
-accessibility=(dbus at-spi2-core python3-pyatspi python3-xlib)
+# Reading the native program as a screen reader does, and closing it as a window manager would;
+# and Debian's screen reader itself, with its speech server, hearing the game played.
+accessibility=(dbus at-spi2-core python3-pyatspi python3-xlib orca speech-dispatcher)
 # For the native tests: the locale sources a comma-decimal language is compiled from
 # (localedef), and a settings daemon that changes the desktop's text size while the game runs.
 desktop=(locales xsettingsd)

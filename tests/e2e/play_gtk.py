@@ -243,6 +243,7 @@ class Play(unittest.TestCase):
         self.assertEqual(g.text(STRIKES), " #")
         hint = g.text(MESSAGE)
         self.assertRegex(hint, r"^  Hint: \d{4}$")
+        self.assertEqual(g.controls[MESSAGE].name, hint, "its name no longer hides its text")
         g.screenshot("hint")
         g.guess("12" + hint[-4:])  # six digits: the last four count
         g.wait_text(MESSAGE, lambda t: t == "Enter Another PIN", "the win")

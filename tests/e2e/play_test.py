@@ -214,7 +214,8 @@ class Play(unittest.TestCase):
             s = g.state()["controls"]
             self.assertEqual(s[BALLS]["text"], f" {balls}")
             self.assertEqual(s[STRIKES]["text"], " #" if strikes >= 10 else f" {strikes}")
-            self.assertEqual([s[n]["name"] for n in (STRIKES, BALLS)], ["Strikes", "Balls"], "spoken after a miss")
+            self.assertEqual([s[n]["name"] for n in (STRIKES, BALLS, MESSAGE, DISPLAY)],
+                             ["Strikes", "Balls", s[MESSAGE]["text"], top], "spoken after a miss: the newest text written")
             self.assertEqual(len(self.display_lines()), balls + strikes, "one line per miss")
         self.assertTrue(1 <= len(present) <= 4)
         while strikes < 10:

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <oleacc.h>
@@ -361,10 +362,63 @@ TEST_F(Gadgets, NameAScreenReaderSpeaks) {
     EXPECT_EQ(spoken_name(object_of(field, OBJID_WINDOW, false)), spoken_name(object_of(field, OBJID_WINDOW, true)));
     // Held past the gadget's end it answers as the platform's does for a window that is gone; the name's memory goes.
     IAccessible* held[] = {object_of(field, OBJID_CLIENT, false), object_of(field, OBJID_CLIENT, true)};
+    EXPECT_EQ(set_gadget_live(4, 1) + set_gadget_text(4, " 1"), 2);  // the live text's memory goes too
     DestroyWindow(field);
     drain_events();  // the events the end raised hold memory of their own
     EXPECT_EQ(spoken_name(held[0]), spoken_name(held[1]));
     EXPECT_EQ(busy_bytes(), before);
+}
+
+// What a screen reader hears: the live-region event, and the name of the object it names.
+using Heard = std::tuple<HWND, LONG, LONG, std::wstring>;  // the control, object, child and name
+std::vector<Heard> heard;
+void CALLBACK hear(HWINEVENTHOOK, DWORD, HWND control, LONG object, LONG child, DWORD, DWORD) {
+    IAccessible* found = nullptr;
+    VARIANT id{};
+    AccessibleObjectFromEvent(control, object, child, &found, &id);
+    heard.push_back({control, object, child, spoken_name(found)});
+}
+
+TEST_F(Gadgets, ALiveGadgetAnnouncesEachTextWrittenIntoIt) {
+    enum class Write { text, add, line, unlive };
+    const struct {
+        int gadget, line;
+        Write write;
+        const char* text;
+        const wchar_t* spoken;  // the name then; nullptr: the platform's
+        bool announced;
+    } rows[] = {
+        {6, 0, Write::text, "YOU CHOSE POORLY", L"YOU CHOSE POORLY", true},
+        {6, 0, Write::text, "", L"Message", false},  // the given name again
+        {6, 0, Write::add, "a label has no lines", L"Message", false},
+        {9, 0, Write::add, "* Strike: 1234", L"* Strike: 1234", true},
+        {9, 0, Write::line, "* Ball: 5678", L"* Ball: 5678", true},
+        {9, 5, Write::line, "no such line", L"* Ball: 5678", false},
+        {9, 0, Write::text, " About\r\n Have Fun", L" About\r\n Have Fun", true},
+        {9, 0, Write::text, "", nullptr, false},  // unnamed, so the platform's again
+        {6, 0, Write::unlive, "live no more", L"Message", false},
+    };
+    ASSERT_NE(create_label(6, 10, 10, 200, 20, "", 0), 0);
+    ASSERT_NE(create_editor(9, 10, 70, 300, 200, ES_READONLY), 0);
+    EXPECT_EQ(set_gadget_name(6, "Message"), 1);
+    EXPECT_EQ(set_gadget_live(6, 1) + set_gadget_live(9, 1) + set_gadget_live(45, 1), 2);
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_LIVEREGIONCHANGED, EVENT_OBJECT_LIVEREGIONCHANGED, nullptr, hear,
+                                         GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        heard.clear();
+        if (row.write == Write::unlive) set_gadget_live(row.gadget, 0);
+        if (row.write == Write::add) add_gadget_item(row.gadget, row.line, row.text);
+        if (row.write == Write::line) set_gadget_item_text(row.gadget, row.line, row.text);
+        if (row.write == Write::text || row.write == Write::unlive) set_gadget_text(row.gadget, row.text);
+        drain_events();
+        HWND control = gadget_handle(row.gadget);
+        const std::wstring spoken = row.spoken ? row.spoken : spoken_name(object_of(control, OBJID_CLIENT, true));
+        const std::vector<Heard> expected(row.announced, {control, OBJID_CLIENT, CHILDID_SELF, spoken});
+        EXPECT_EQ(heard, expected);
+        EXPECT_EQ(spoken_name(object_of(control, OBJID_CLIENT, false)), spoken);
+    }
+    UnhookWinEvent(hook);
 }
 
 }  // namespace

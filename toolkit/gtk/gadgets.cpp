@@ -252,6 +252,7 @@ int set_gadget_text(int number, const char* text) {
     GadgetRecord* record = find_gadget(number);
     if (!record || !record->kind->set_text) return 0;
     record->kind->set_text(record, text_or_empty(text));
+    tell_live_write(record, text_or_empty(text), 0);
     return 1;
 }
 
@@ -264,7 +265,11 @@ std::string get_gadget_text(int number) {
 int add_gadget_item(int number, int position, const char* text) {
     GadgetRecord* record = find_gadget(number);
     if (!record || !record->kind->add_item) return 0;
-    return record->kind->add_item(record, position, text_or_empty(text), 0);
+    // The line it becomes: the one it is put before, or a new last line.
+    const int lines = record->kind->count_items ? record->kind->count_items(record) : 0;
+    const int added = record->kind->add_item(record, position, text_or_empty(text), 0);
+    tell_live_write(record, text_or_empty(text), position >= 0 && position < lines ? position : lines);
+    return added;
 }
 
 intptr_t set_gadget_font(int number, PangoFontDescription* font) {
@@ -365,7 +370,9 @@ std::string get_gadget_item_text(int number, int line) {
 int set_gadget_item_text(int number, int line, const char* text) {
     GadgetRecord* record = find_gadget(number);
     if (!record || !record->kind->set_item_text) return 0;
+    const bool exists = line >= 0 && record->kind->count_items && line < record->kind->count_items(record);
     record->kind->set_item_text(record, line, text_or_empty(text), 0);
+    if (exists) tell_live_write(record, text_or_empty(text), line);
     return 1;
 }
 

@@ -77,6 +77,7 @@ struct GadgetRecord {
     int32_t front_colour;        //
     int32_t line_state;          // editor: an empty line appended to an empty editor waits
     gulong changed_handler;      // input: its "changed" handler, held back while the program writes
+    bool live;                   // what the client writes is told to a screen reader
 };
 
 struct GadgetContext {
@@ -111,6 +112,15 @@ void replace_gadget(GadgetRecord* record, int dpi);
 // The colours of labels, inputs and the editor: set_colour and get_colour.
 void set_style_colour(GadgetRecord* record, int which, int32_t colour);
 int32_t get_style_colour(GadgetRecord* record, int which);
+
+// After the client wrote `text` into the gadget (line: the line it became or
+// replaced, 0 for a whole text): a live gadget tells a screen reader, and a
+// live text view's caret goes to the start of that line.
+void tell_live_write(GadgetRecord* record, const char* text, int line);
+
+// Gives the gadget's accessible the name its client gave it, where that name
+// stands (set_gadget_name): again after each new text of a label.
+void show_name(GadgetRecord* gadget);
 
 // Texts: the toolkit's are single-byte (Latin-1) strings, GTK's UTF-8.
 std::string to_utf8(const char* text);

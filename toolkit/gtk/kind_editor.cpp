@@ -152,9 +152,10 @@ int editor_get_attribute(GadgetRecord* record, int attribute) {
 }
 
 void set_read_only(GtkWidget* view, bool read_only) {
+    // A read-only text keeps its caret, as the Win32 control does: the arrow
+    // keys walk its lines, and a screen reader reads each line the caret
+    // reaches. The caret blinks only while the text has the focus.
     gtk_text_view_set_editable(GTK_TEXT_VIEW(view), !read_only);
-    // A read-only display shows no caret, and so has no blink to wake for.
-    gtk_text_view_set_cursor_visible(GTK_TEXT_VIEW(view), !read_only);
 }
 
 void editor_set_attribute(GadgetRecord* record, int attribute, int value) {

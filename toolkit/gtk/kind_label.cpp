@@ -12,6 +12,7 @@ std::string label_get_text(GadgetRecord* record) { return from_utf8(gtk_label_ge
 
 void label_set_text(GadgetRecord* record, const char* text) {
     gtk_label_set_text(GTK_LABEL(record->handle), to_utf8(text).c_str());
+    show_name(record);
 }
 
 }  // namespace

@@ -97,13 +97,14 @@ LRESULT CALLBACK gadget_proc(HWND control, UINT message, WPARAM wparam, LPARAM l
     auto* record = number == NO_ID ? nullptr : find_gadget(number);
     // Cleaned up already, or an id that names no gadget of this control.
     if (!record || record->handle != control) return DefWindowProcA(control, message, wparam, lparam);
-    if (message == WM_GETOBJECT && record->spoken_name && static_cast<LONG>(lparam) == OBJID_CLIENT)
+    if (message == WM_GETOBJECT && (record->spoken_name || record->live) && static_cast<LONG>(lparam) == OBJID_CLIENT)
         if (const LRESULT answer = named_client_object(control, wparam)) return answer;
 
     const LRESULT result = CallWindowProcA(record->previous_proc, control, message, wparam, lparam);
     // The call may have made gadgets and moved the table: look the record up again.
     if (message == WM_NCDESTROY && (record = find_gadget(number)) != nullptr && record->handle == control) {
         if (record->kind && record->kind->on_free) record->kind->on_free(record);
+        end_live(record);
         general_free(record->spoken_name);
         RemovePropA(control, ID_PROPERTY);
         if (RemovePropA(control, DROP_PROPERTY)) RevokeDragDrop(control);
@@ -206,11 +207,12 @@ int set_gadget_text(int number, const char* text) {
     GadgetRecord* record = find_gadget(number);
     if (!record) return 0;
     text = text_or_empty(text);
-    if (record->kind->set_text) {
+    if (record->kind->set_text)
         record->kind->set_text(record, text);
-        return 1;
-    }
-    return SetWindowTextA(record->handle, text) ? 1 : 0;
+    else if (!SetWindowTextA(record->handle, text))
+        return 0;
+    announce_write(record, text);
+    return 1;
 }
 
 std::string get_gadget_text(int number) {
@@ -224,9 +226,15 @@ int add_gadget_item(int number, int position, const char* text) {
     GadgetRecord* record = find_gadget(number);
     if (!record) return 0;
     text = text_or_empty(text);
-    if (record->kind->add_item_ex) return record->kind->add_item_ex(record, position, text, 0, 0);
-    if (record->kind->add_item) return record->kind->add_item(record, position, text, 0);
-    return 0;
+    int result = 0;
+    if (record->kind->add_item_ex)
+        result = record->kind->add_item_ex(record, position, text, 0, 0);
+    else if (record->kind->add_item)
+        result = record->kind->add_item(record, position, text, 0);
+    else
+        return 0;
+    announce_write(record, text);
+    return result;
 }
 
 LRESULT set_gadget_font(int number, HFONT font) {
@@ -314,7 +322,11 @@ std::string get_gadget_item_text(int number, int line) {
 int set_gadget_item_text(int number, int line, const char* text) {
     GadgetRecord* record = find_gadget(number);
     if (!record || !record->kind->set_item_text) return 0;
-    record->kind->set_item_text(record, line, text_or_empty(text), 0);
+    text = text_or_empty(text);
+    // A line that does not exist is not written, and then there is nothing to say.
+    const bool replaced = line >= 0 && record->kind->count_items && line < record->kind->count_items(record);
+    record->kind->set_item_text(record, line, text, 0);
+    if (replaced) announce_write(record, text);
     return 1;
 }
 

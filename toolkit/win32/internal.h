@@ -77,6 +77,8 @@ struct GadgetRecord {
         } editor;
     };
     wchar_t* spoken_name;  // set_gadget_name's, in the general heap; nullptr: the platform's
+    bool live;             // set_gadget_live's
+    wchar_t* live_text;    // the newest non-empty text written while live, in the general heap
 };
 
 struct GadgetContext {
@@ -114,6 +116,11 @@ void default_resize(GadgetRecord* record, int x, int y, int width, int height);
 // platform's object under the gadget's name, as the platform hands objects
 // over; 0 when it cannot be made (the platform then answers).
 LRESULT named_client_object(HWND control, WPARAM wparam);
+// What every write into a gadget ends with, once `text` is in its control: a
+// live gadget announces a non-empty text.
+void announce_write(GadgetRecord* record, const char* text);
+// A live gadget's end: the platform forgets it was live, its text goes.
+void end_live(GadgetRecord* record);
 
 // Colours of labels and inputs (record->paint): the answer to a colour message
 // on the system colour used when only the front colour is set, the set_colour,

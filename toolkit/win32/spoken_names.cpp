@@ -1,8 +1,18 @@
-// The names a screen reader speaks for gadgets. A named gadget answers the
-// question for its client object with the platform's own accessible object for
-// the control, wrapped so that only the name is the one given; every other
-// question goes to the platform's object. Gadgets without a name are left to
-// the platform altogether.
+// The names a screen reader speaks for gadgets. A named or live gadget answers
+// the question for its client object with the platform's own accessible object
+// for the control, wrapped so that only the name is the one given; every other
+// question goes to the platform's object. Other gadgets are left to the
+// platform altogether.
+//
+// A live gadget is a polite live region: its client object carries the
+// platform's live setting (an annotation, where the platform keeps them), and
+// each non-empty write raises the live-region event from the control. Screen
+// readers then speak the object's name, so from its first such write on a
+// live gadget's name is the newest text written into it: a given name would
+// be spoken in its place, and the rich-text display's name is not its text.
+// An empty write gives the name back. The platform's other way, a notification
+// carrying the text, is not raised besides: the screen readers act on both
+// and would say each text twice.
 //
 // The wrapper is a plain COM record: its first word points at a static table
 // of functions laid out as the platform's IAccessible (this file is compiled
@@ -21,8 +31,14 @@ namespace {
 
 // Defined here rather than taken from a library: one of the cross compilers'
 // import libraries declares this name as a function of the DLL, and a link
-// that meets that one first yields no identifier at all.
+// that meets that one first yields no identifier at all. The annotation
+// service's names are defined here alike; the live setting's property is
+// missing from the cross compilers' headers.
 constexpr IID ACCESSIBLE_INTERFACE = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+constexpr CLSID ANNOTATION_SERVICE = {0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
+constexpr IID ANNOTATION_INTERFACE = {0x6e26e776, 0x04f0, 0x495d, {0x80, 0xe4, 0x33, 0x30, 0x35, 0x2e, 0x31, 0x69}};
+constexpr MSAAPROPID LIVE_SETTING = {0xc12bcd8e, 0x2a8e, 0x4950, {0x8a, 0xe7, 0x36, 0x25, 0x11, 0x1d, 0x58, 0xeb}};
+constexpr LONG LIVE_POLITE = 1;
 
 struct NamedObject {
     const IAccessibleVtbl* table;  // first: the record is an IAccessible
@@ -54,13 +70,15 @@ struct Forward<Slot> {
     }
 };
 
-// The name given to the live gadget `control`. Asked on the toolkit's thread
+// The name of the gadget `control` while it lives: the newest text written
+// into it while live, else the name given. Asked on the toolkit's thread
 // only: on any other thread, and for a control that is gone (which belongs to
 // no thread), nullptr, and the platform's object answers.
 const wchar_t* spoken_name_of(HWND control) {
     if (GetWindowThreadProcessId(control, nullptr) != GetCurrentThreadId()) return nullptr;
     const GadgetRecord* record = find_gadget(static_cast<int>(GetWindowLongPtrA(control, GWLP_ID)));
-    return record && record->handle == control ? record->spoken_name : nullptr;
+    if (!record || record->handle != control) return nullptr;
+    return record->live_text ? record->live_text : record->spoken_name;
 }
 
 HRESULT STDMETHODCALLTYPE get_name(IAccessible* self, VariantWords child, BSTR* name) {
@@ -161,6 +179,31 @@ const IAccessibleVtbl named_table = {
     reinterpret_cast<decltype(Table::put_accValue)>(&Forward<&Table::put_accValue>::call),
 };
 
+// The text in the general heap, wide; nullptr without memory for it.
+wchar_t* wide_copy(const char* text) {
+    // No character of the code page becomes more than one of the wide text.
+    const size_t length = std::strlen(text) + 1;
+    auto* wide = length <= INT32_MAX ? static_cast<wchar_t*>(general_alloc(sizeof(wchar_t) * length)) : nullptr;
+    if (wide) MultiByteToWideChar(CP_ACP, 0, text, -1, wide, static_cast<int>(length));
+    return wide;
+}
+
+// The platform's annotation service, made at the first need and kept for the
+// toolkit's life; nullptr where there is none. COM stays initialised on the
+// toolkit's thread from then on: an annotation outlasts the call that made it.
+IAccPropServices* annotations() {
+    static IAccPropServices* service = nullptr;
+    static bool asked = false;
+    if (!asked) {
+        asked = true;
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        if (FAILED(CoCreateInstance(ANNOTATION_SERVICE, nullptr, CLSCTX_INPROC_SERVER, ANNOTATION_INTERFACE,
+                                    reinterpret_cast<void**>(&service))))
+            service = nullptr;
+    }
+    return service;
+}
+
 }  // namespace
 
 LRESULT named_client_object(HWND control, WPARAM wparam) {
@@ -184,13 +227,48 @@ LRESULT named_client_object(HWND control, WPARAM wparam) {
 int set_gadget_name(int number, const char* name) {
     GadgetRecord* record = find_gadget(number);
     if (!record) return 0;
-    if (!name) name = "";
-    // No character of the code page becomes more than one of the wide text.
-    const size_t length = std::strlen(name) + 1;
-    auto* wide = length <= INT32_MAX ? static_cast<wchar_t*>(general_alloc(sizeof(wchar_t) * length)) : nullptr;
+    wchar_t* wide = wide_copy(name ? name : "");
     if (!wide) return 0;
-    MultiByteToWideChar(CP_ACP, 0, name, -1, wide, static_cast<int>(length));
     general_free(record->spoken_name);
     record->spoken_name = wide;
     return 1;
+}
+
+// Where the platform keeps no annotations the gadget is live all the same:
+// the event goes out, and the screen readers that act on it alone speak.
+int set_gadget_live(int number, int live) {
+    GadgetRecord* record = find_gadget(number);
+    if (!record) return 0;
+    if (!live) {
+        end_live(record);
+    } else if (!record->live) {
+        if (IAccPropServices* service = annotations()) {
+            VARIANT polite;
+            VariantInit(&polite);
+            V_VT(&polite) = VT_I4;
+            V_I4(&polite) = LIVE_POLITE;
+            service->lpVtbl->SetHwndProp(service, record->handle, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                                         LIVE_SETTING, polite);
+        }
+        record->live = true;
+    }
+    return 1;
+}
+
+void announce_write(GadgetRecord* record, const char* text) {
+    if (!record->live) return;
+    general_free(record->live_text);
+    record->live_text = text[0] ? wide_copy(text) : nullptr;
+    // The event only once the name gives the text (without memory for it, it would give another).
+    if (record->live_text) NotifyWinEvent(EVENT_OBJECT_LIVEREGIONCHANGED, record->handle, OBJID_CLIENT, CHILDID_SELF);
+}
+
+void end_live(GadgetRecord* record) {
+    if (!record->live) return;
+    if (IAccPropServices* service = annotations())
+        service->lpVtbl->ClearHwndProps(service, record->handle, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                                        &LIVE_SETTING, 1);
+    general_free(record->live_text);
+    record->live_text = nullptr;
+    record->live = false;
 }
