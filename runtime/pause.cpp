@@ -1,10 +1,16 @@
-// The pause, on the platform's own clock: Sleep on Windows, nanosleep elsewhere.
+// The pause, on the platform's own clock: Sleep on Windows, nanosleep elsewhere;
+// in a page, whose thread must never block, the program is suspended instead
+// and the page goes on meanwhile.
 #include "runtime/pause.h"
 
 #ifdef _WIN32
 #include <windows.h>
 
 void pause_milliseconds(uint32_t milliseconds) { Sleep(milliseconds); }
+#elif defined(__EMSCRIPTEN__)
+#include <emscripten.h>
+
+void pause_milliseconds(uint32_t milliseconds) { emscripten_sleep(milliseconds); }
 #else
 #include <cerrno>
 #include <ctime>

@@ -23,7 +23,7 @@
 // ---- The platform's handles, under the toolkit's names ----------------------
 // On Windows each is exactly the platform's own type (declared as the platform
 // headers declare it, so neither this header nor a client needs them); on GTK
-// each is the GTK type of the same role.
+// each is the GTK type of the same role; in a browser, a number of the page's.
 // The tags are the platform headers' own, reserved names and all.
 // NOLINTBEGIN(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
 #ifdef _WIN32
@@ -38,6 +38,16 @@ using ToolkitResult = long long;  // LRESULT
 #else
 using ToolkitResult = long;  // LRESULT
 #endif
+#elif defined(__EMSCRIPTEN__)
+// In a page: a window or gadget is an element, numbered by the toolkit's
+// script; a font and a window's shortcuts are the toolkit's own records.
+struct WebElement;
+struct WebFont;
+struct WebShortcuts;
+using WindowHandle = WebElement*;     // the element's number in the page's table
+using FontHandle = WebFont*;          // a number of the font table's own
+using ShortcutTable = WebShortcuts*;  // the window's element number
+using ToolkitResult = intptr_t;
 #else
 struct _GtkWidget;
 struct _PangoFontDescription;

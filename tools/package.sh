@@ -11,6 +11,10 @@
 #       manual page, AppStream metadata; built by dpkg-buildpackage with
 #       packaging/debian as the sources' debian/ folder, then checked with
 #       appstreamcli and lintian (errors and warnings fail)
+#   tavek-pin-0.11-web.zip
+#       the site, index.html at its root, for any static web server: the page,
+#       its style sheet, the program (tavek-pin.js, tavek-pin.wasm), the rounded
+#       face with its licence, the icons, the manifest and the offline worker
 # Release builds without the test tree, in fresh build folders (build/package-*
 # for the Windows programs, a copy of the sources for the .deb).
 # Archive and installer dates come from the last commit (SOURCE_DATE_EPOCH), so
@@ -42,7 +46,11 @@ bash tools/setup.sh package >/dev/null || fail "could not install what packaging
 git rev-parse --git-dir >/dev/null 2>&1 || fail "not a git checkout: the archive dates come from the last commit"
 
 packages=("tavek-pin-$version-windows-x86.zip" "tavek-pin-$version-windows-x64.zip"
-  "tavek-pin-$version-windows-x86.msi" "tavek-pin-$version-windows-x64.msi" "tavek-pin_${version}_amd64.deb")
+  "tavek-pin-$version-windows-x86.msi" "tavek-pin-$version-windows-x64.msi" "tavek-pin_${version}_amd64.deb"
+  "tavek-pin-$version-web.zip")
+# The site's files, in the order the zip lists them.
+site_files=(index.html tavek-pin.css tavek-pin.js tavek-pin.wasm manifest.webmanifest sw.js icon-192.png icon-512.png
+  tavek-rounded.woff2 tavek-rounded-licence.txt)
 
 if [ -n "$check" ]; then
   [ -z "$(git status --porcelain)" ] || say "note: uncommitted changes are not part of the check; it builds the last commit"
@@ -90,6 +98,12 @@ for arch in i686 x86_64; do
   exe[$arch]=$dir/tavek-pin.exe
 done
 
+site_build=build/package-web
+rm -rf "$site_build"
+say "building the site in $site_build"
+cmake --preset web -B "$site_build" -DTAVEK_TESTS=OFF >/dev/null || fail "configure web failed"
+cmake --build "$site_build" -j 2 >"$site_build/build.log" 2>&1 || { tail -n 30 "$site_build/build.log"; fail "build web failed"; }
+
 rm -rf dist
 mkdir -p dist
 stage=$(mktemp -d)
@@ -108,6 +122,13 @@ for arch in i686 x86_64; do
   (cd "$z" && zip -q -X -D "$root/dist/tavek-pin-$version-windows-$name.zip" tavek-pin.exe README.txt) ||
     fail "zip $name failed"
 done
+
+# ---- The site -----------------------------------------------------------------------
+w=$stage/web
+mkdir -p "$w"
+for f in "${site_files[@]}"; do install -m 0644 "$site_build/site/$f" "$w/$f" || fail "the site lacks $f"; done
+stamp "$w"
+(cd "$w" && zip -q -X -D "$root/dist/tavek-pin-$version-web.zip" "${site_files[@]}") || fail "zip web failed"
 
 # ---- The Windows installers --------------------------------------------------------
 # A GUID made from a text: the same text always gives the same GUID (SHA-256,

@@ -4,9 +4,27 @@
 # program without the test tree (preset linux, build/linux) and starts it.
 # With no display (a server, CI) it runs the game under a private Xvfb, saves a
 # screenshot, prints its path and closes the game again.
+#   tools/play.sh --web   builds the site instead (preset web, Debian's emscripten,
+#                         build/web-play/site) and serves it on 127.0.0.1, printing
+#                         the address; with no display it plays the site once in
+#                         headless Chromium, prints a screenshot's path and stops
 set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
+
+if [ "${1:-}" = --web ]; then
+  bash tools/setup.sh web || exit 1
+  cmake --preset web -B build/web-play -DTAVEK_TESTS=OFF >/dev/null || exit 1
+  cmake --build build/web-play -j 2 || exit 1
+  shot=$root/build/tavek-pin-web-screenshot.png
+  rm -f "$shot"
+  if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+    exec /usr/bin/python3 tools/play-web.py build/web-play/site "$shot"
+  fi
+  /usr/bin/python3 tools/play-web.py build/web-play/site "$shot" --once || exit 1
+  [ -s "$shot" ] || { echo "play: the site's window did not appear" >&2; exit 1; }
+  exit 0
+fi
 bash tools/setup.sh play || exit 1
 cmake --preset linux >/dev/null || exit 1
 cmake --build --preset linux --target tavek-pin || exit 1

@@ -14,12 +14,16 @@
 #                            with its sanitizer runtime, layout and analysis tools,
 #                            the screen-reader bus with Python's bindings to it, Orca
 #                            and speech-dispatcher, the locale sources and a settings
-#                            daemon (XSETTINGS)
+#                            daemon (XSETTINGS), and the web set
+#   tools/setup.sh web       building, serving and playing the site: Debian's emscripten,
+#                            the rounded face and what cuts it down (fonttools, brotli),
+#                            librsvg's converter (the icons), Chromium with its driver
+#                            and Python's selenium (the headless play and the tests)
 #   tools/setup.sh package   what tools/package.sh and tools/package-check.sh need:
 #                            the MinGW-w64 cross compilers and the native set (the
 #                            programs), debhelper (the .deb), ImageMagick (icons),
 #                            zip, lintian, AppStream's validator, wixl and msitools
-#                            (the Windows installers); no Wine
+#                            (the Windows installers), the site's build set; no Wine
 # Further arguments after the set name are packages wanted too
 # (tools/coverage.sh asks for gcovr).
 set -euo pipefail
@@ -42,6 +46,10 @@ accessibility=(dbus at-spi2-core python3-pyatspi python3-xlib orca speech-dispat
 # For the native tests: the locale sources a comma-decimal language is compiled from
 # (localedef), and a settings daemon that changes the desktop's text size while the game runs.
 desktop=(locales xsettingsd)
+# The site: the compiler, the served face cut to the game's characters (woff2 wants brotli) and the
+# icons; and the browser that plays it, with the faces the native program draws with.
+site=(emscripten fonts-comfortaa fonttools python3-brotli librsvg2-bin)
+web=("${site[@]}" chromium chromium-driver python3-selenium fonts-liberation)
 
 case "$what" in
   play)
@@ -51,16 +59,19 @@ case "$what" in
   native)
     packages=("${native[@]}")
     ;;
+  web)
+    packages=("${web[@]}" cmake ninja-build python3)
+    ;;
   test)
-    packages=("${play[@]}" "${native[@]}" "${headless[@]}" "${accessibility[@]}" "${desktop[@]}" googletest python3
+    packages=("${play[@]}" "${native[@]}" "${headless[@]}" "${accessibility[@]}" "${desktop[@]}" "${web[@]}" googletest python3
               clang libclang-rt-dev clang-format clang-tidy)
     ;;
   package)
-    packages=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix "${native[@]}" debhelper imagemagick zip unzip
+    packages=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix "${native[@]}" "${site[@]}" debhelper imagemagick zip unzip
               lintian appstream git wixl msitools)
     ;;
   *)
-    echo "usage: tools/setup.sh [play|native|test|package] [package...]" >&2
+    echo "usage: tools/setup.sh [play|native|web|test|package] [package...]" >&2
     exit 2
     ;;
 esac

@@ -3,9 +3,10 @@
 # (tools/format.sh --check) and runs the static analysis (tools/tidy.sh),
 # builds both Windows architectures, the native sanitizer build (the
 # platform-free core, the GTK backend and the native program) and the players'
-# native program (preset linux), runs every Windows test under Wine with one
-# display and one wineserver and every native test (the GTK ones each on a
-# display of its own), and prints one summary line per build and a closing total.
+# native program (preset linux), and the site (preset web, Debian's emscripten),
+# runs every Windows test under Wine with one display and one wineserver, every
+# native test (the GTK ones each on a display of its own) and the site's tests in
+# headless Chromium, and prints one summary line per build and a closing total.
 # A layout difference or an analysis finding fails it like a failed test.
 # On a machine whose kernel runs no 32-bit programs the i686 test programs are
 # built but cannot run: they are counted as skipped and named in the summary.
@@ -17,6 +18,7 @@ bash tools/setup.sh test || exit 1
 
 presets=(i686 x86_64)
 [ -f tests/native/CMakeLists.txt ] && presets+=(native)
+presets+=(web)
 
 for preset in "${presets[@]}"; do
   echo "== build $preset"
