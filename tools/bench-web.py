@@ -16,8 +16,7 @@ import sys
 import threading
 import time
 
-from selenium import webdriver
-from selenium.webdriver.chrome.service import Service
+from chromium import chromium
 
 PROGRAM = ["index.html", "tavek-pin.js", "tavek-pin.wasm", "tavek-pin.css", "manifest.webmanifest"]
 APART = ["tavek-rounded.woff2", "icon-192.png", "icon-512.png"]
@@ -92,11 +91,7 @@ def renderer_ns():
 
 
 def browser():
-    options = webdriver.ChromeOptions()
-    options.binary_location = "/usr/bin/chromium"
-    for argument in ("--headless=new", "--no-sandbox", "--disable-gpu", "--window-size=1024,768"):
-        options.add_argument(argument)
-    driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+    driver = chromium(1024, 768)
     for command, arguments in (("Network.enable", {}), ("Network.setCacheDisabled", {"cacheDisabled": True}),
                                ("Network.setBypassServiceWorker", {"bypass": True}),
                                ("Page.addScriptToEvaluateOnNewDocument", {"source": INSTRUMENT})):

@@ -20,17 +20,12 @@ class Site(http.server.SimpleHTTPRequestHandler):
 
 
 def play_once(url, screenshot):
-    from selenium import webdriver
-    from selenium.webdriver.chrome.service import Service
+    from chromium import chromium
     from selenium.webdriver.common.by import By
     from selenium.webdriver.common.keys import Keys
     from selenium.webdriver.support.ui import WebDriverWait
 
-    options = webdriver.ChromeOptions()
-    options.binary_location = "/usr/bin/chromium"
-    for argument in ("--headless=new", "--no-sandbox", "--disable-gpu", "--window-size=1024,600"):
-        options.add_argument(argument)
-    driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+    driver = chromium(1024, 600)
     try:
         driver.get(url)
         field = WebDriverWait(driver, 30).until(lambda d: d.find_element(By.CSS_SELECTOR, "input[inputmode=numeric]"))

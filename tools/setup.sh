@@ -50,6 +50,9 @@ desktop=(locales xsettingsd)
 # icons; and the browser that plays it, with the faces the native program draws with.
 site=(emscripten fonts-comfortaa fonttools python3-brotli librsvg2-bin)
 web=("${site[@]}" chromium chromium-driver python3-selenium fonts-liberation)
+# chromedriver speaks to the browser it starts at "localhost"; where this machine cannot look that name up (no
+# /etc/hosts, as in a minimal Debian root) the name service's myhostname module, Debian's, answers it.
+getent hosts localhost >/dev/null || web+=(libnss-myhostname)
 
 case "$what" in
   play)

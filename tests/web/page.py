@@ -13,8 +13,8 @@ import sys
 import threading
 import time
 
-from selenium import webdriver
-from selenium.webdriver.chrome.service import Service
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+from chromium import chromium  # noqa: E402
 
 
 class Server:
@@ -42,15 +42,7 @@ class Quiet(http.server.SimpleHTTPRequestHandler):
 
 
 def browser(width=1024, height=768, profile=None):
-    options = webdriver.ChromeOptions()
-    options.binary_location = "/usr/bin/chromium"
-    for argument in ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage",
-                     f"--window-size={width},{height}", "--lang=en-GB"):
-        options.add_argument(argument)
-    if profile:
-        options.add_argument(f"--user-data-dir={profile}")
-    options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
-    driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+    driver = chromium(width, height, "--lang=en-GB", *([f"--user-data-dir={profile}"] if profile else []), logs=True)
     driver.execute_cdp_cmd("Accessibility.enable", {})
     return driver
 

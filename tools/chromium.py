@@ -1,0 +1,17 @@
+"""Debian's headless Chromium driven through its chromedriver by Python's
+selenium: one set-up for the site's tests, its play command and its figures."""
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+
+
+def chromium(width, height, *arguments, logs=False):
+    """A new headless Chromium of the given window size, with these further command-line arguments; with logs, the
+    page's console is kept for get_log("browser")."""
+    options = webdriver.ChromeOptions()
+    options.binary_location = "/usr/bin/chromium"
+    for argument in ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage",
+                     f"--window-size={width},{height}", *arguments):
+        options.add_argument(argument)
+    if logs:
+        options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
+    return webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
