@@ -125,7 +125,6 @@ var TavekToolkit = {
       close.type = 'button';
       close.title = 'Close';
       close.setAttribute('aria-label', 'Close');
-      close.textContent = '\u2715';
       close.tabIndex = -1;
       close.addEventListener('click', function() { tk.post([16, id, 0, 0]); });
       bar.appendChild(close);
