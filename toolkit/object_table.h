@@ -83,3 +83,7 @@ size_t general_size(const void* block);
 // Zero-filled blocks from the record heap (RecordList records only).
 void* record_heap_alloc(size_t size);
 void record_heap_free(void* block);
+#ifndef _WIN32
+// Frees every block of both heaps at once (the toolkit's end).
+void destroy_block_heaps();
+#endif
