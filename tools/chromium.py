@@ -4,12 +4,14 @@ from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 
 
-def chromium(width, height, *arguments, logs=False):
+def chromium(width, height, *arguments, logs=False, reader=False):
     """A new headless Chromium of the given window size, with these further command-line arguments; with logs, the
-    page's console is kept for get_log("browser")."""
+    page's console is kept for get_log("browser"). With reader it shows on the display instead, its pages
+    given to the screen-reader bus."""
     options = webdriver.ChromeOptions()
     options.binary_location = "/usr/bin/chromium"
-    for argument in ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage",
+    mode = ("--force-renderer-accessibility", "--no-first-run") if reader else ("--headless=new",)
+    for argument in (*mode, "--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage",
                      f"--window-size={width},{height}", *arguments):
         options.add_argument(argument)
     if logs:

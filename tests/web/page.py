@@ -41,8 +41,9 @@ class Quiet(http.server.SimpleHTTPRequestHandler):
         pass
 
 
-def browser(width=1024, height=768, profile=None):
-    driver = chromium(width, height, "--lang=en-GB", *([f"--user-data-dir={profile}"] if profile else []), logs=True)
+def browser(width=1024, height=768, profile=None, reader=False):
+    driver = chromium(width, height, "--lang=en-GB", *([f"--user-data-dir={profile}"] if profile else []), logs=True,
+                      reader=reader)
     driver.execute_cdp_cmd("Accessibility.enable", {})
     return driver
 

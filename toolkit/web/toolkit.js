@@ -93,6 +93,33 @@ var TavekToolkit = {
       tk.gadget(field, 768);
     },
     body: function(id) { var el = tk.els[id]; return el ? el.tkBody : null; },
+    // What live gadgets are given to say, the message before the display's new
+    // line as the program writes them, goes as one line to one polite live
+    // region of the page, hidden, once the program waits again: a screen reader
+    // says it after what it is saying, wherever the focus is. Readers take a
+    // plain live section's change however soon it follows another, which they
+    // do not for a text field or a status line (Orca 48 drops a second change
+    // within 0.1 s), and one line per result keeps them from saying it twice.
+    spoken: [],
+    region: function() {
+      if (!tk.live || !tk.live.isConnected) {
+        tk.live = document.createElement('div');
+        tk.live.className = 'tk-spoken';
+        tk.live.setAttribute('aria-live', 'polite');
+        document.body.appendChild(tk.live);
+      }
+      return tk.live;
+    },
+    say: function(text) {
+      text = text.replace(/\s+/g, ' ').trim();
+      if (!text) return;
+      if (tk.spoken.push(text) == 1) queueMicrotask(function() {
+        var line = document.createElement('div');
+        line.textContent = tk.spoken.join(' ');
+        tk.spoken = [];
+        tk.region().replaceChildren(line);
+      });
+    },
     // A named label speaks its name only while it shows no text.
     name: function(el) {
       if (el.tkName == null) return;
@@ -241,6 +268,11 @@ var TavekToolkit = {
   tk_set_text: function(id, text) {
     var el = tk.els[id], body = el.tkBody;
     text = tk.read(text);
+    if (el.tkLive) {
+      // Of a text that grows at its top (the display's newest line), the new part.
+      var was = el.tkKind == 2 || el.tkKind == 22 ? body.value : el.textContent;
+      tk.say(was && text.endsWith(was) ? text.slice(0, text.length - was.length) : text);
+    }
     if (el.tkKind == 2 || el.tkKind == 22) {
       body.value = text;
       if (el.tkKind == 22) {
@@ -290,13 +322,13 @@ var TavekToolkit = {
     } else if (which == 2) {
       el.tkName = value;
       tk.name(el);
-    } else if (value) {
-      // A live label is the page's status line; any live gadget a polite live region.
-      if (el.tkKind == 3) el.setAttribute('role', 'status');
-      el.setAttribute('aria-live', value);
     } else {
-      el.removeAttribute('aria-live');
-      if (el.tkKind == 3) el.removeAttribute('role');
+      // A live label is the page's status line, its texts said through the page's live region (tk.say).
+      el.tkLive = !!value;
+      if (value) tk.region();  // there before anything is said in it
+      if (el.tkKind == 3 && value) el.setAttribute('role', 'status');
+      if (el.tkKind == 3 && value) el.setAttribute('aria-live', 'off');
+      if (el.tkKind == 3 && !value) el.removeAttribute('role');
     }
   },
 
