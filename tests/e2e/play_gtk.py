@@ -77,7 +77,9 @@ class Game:
     def find_controls(self):
         panel = self.frame[0]
         controls = [panel[i] for i in range(panel.childCount)]
-        if len(controls) != 11:
+        # Laid out: a control not yet given its place reports a 1×1 box far off the screen.
+        if len(controls) != 11 or any(c.queryComponent().getExtents(pyatspi.DESKTOP_COORDS).width <= 1
+                                      for c in controls):
             return None
         # The display's text view is inside its scroll pane.
         return [c if c.getRole() != SCROLLED else c[0] for c in controls]
