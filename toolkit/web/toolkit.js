@@ -269,8 +269,9 @@ var TavekToolkit = {
     var el = tk.els[id], body = el.tkBody;
     text = tk.read(text);
     if (el.tkLive) {
-      // Of a text that grows at its top (the display's newest line), the new part.
-      var was = el.tkKind == 2 || el.tkKind == 22 ? body.value : el.textContent;
+      // A label says its whole text, again if it is the same; a text that
+      // grows at its top (the display's newest line) its new part.
+      var was = el.tkKind == 2 || el.tkKind == 22 ? body.value : '';
       tk.say(was && text.endsWith(was) ? text.slice(0, text.length - was.length) : text);
     }
     if (el.tkKind == 2 || el.tkKind == 22) {
