@@ -1,5 +1,8 @@
 """Debian's headless Chromium driven through its chromedriver by Python's
-selenium: one set-up for the site's tests, its play command and its figures."""
+selenium, and the site's files served to it: one set-up for the site's tests,
+its play command and its figures."""
+import http.server
+
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 
@@ -17,3 +20,13 @@ def chromium(width, height, *arguments, logs=False, reader=False):
     if logs:
         options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
     return webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+
+
+class SiteHandler(http.server.SimpleHTTPRequestHandler):
+    """A folder's files, quietly. A browser compiles the program as it downloads only when it is served as
+    WebAssembly."""
+    extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map, ".wasm": "application/wasm",
+                      ".webmanifest": "application/manifest+json"}
+
+    def log_message(self, *args):
+        pass

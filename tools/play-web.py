@@ -9,18 +9,10 @@ import functools
 import http.server
 import sys
 
-
-class Site(http.server.SimpleHTTPRequestHandler):
-    # A browser compiles the program as it downloads only when it is served as WebAssembly.
-    extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map, ".wasm": "application/wasm",
-                      ".webmanifest": "application/manifest+json"}
-
-    def log_message(self, *args):
-        pass
+from chromium import SiteHandler, chromium
 
 
 def play_once(url, screenshot):
-    from chromium import chromium
     from selenium.webdriver.common.by import By
     from selenium.webdriver.common.keys import Keys
     from selenium.webdriver.support.ui import WebDriverWait
@@ -40,7 +32,7 @@ def play_once(url, screenshot):
 def main():
     folder, screenshot = sys.argv[1:3]
     once = "--once" in sys.argv[3:]
-    handler = functools.partial(Site, directory=folder)
+    handler = functools.partial(SiteHandler, directory=folder)
     for port in range(8000, 8100):
         try:
             server = http.server.ThreadingHTTPServer(("127.0.0.1", port), handler)

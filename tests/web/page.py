@@ -6,7 +6,6 @@ Chromium's accessibility tree, as a screen reader finds them.
                           fails unless it prints "[  PASSED  ]" and no "FAILED"
 """
 import functools
-import http.server
 import os
 import socketserver
 import sys
@@ -14,14 +13,14 @@ import threading
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
-from chromium import chromium  # noqa: E402
+from chromium import SiteHandler, chromium  # noqa: E402
 
 
 class Server:
     """The folder on 127.0.0.1 at a port of its own, until stop()."""
 
     def __init__(self, folder):
-        handler = functools.partial(Quiet, directory=folder)
+        handler = functools.partial(SiteHandler, directory=folder)
         self.httpd = socketserver.ThreadingTCPServer(("127.0.0.1", 0), handler)
         self.httpd.daemon_threads = True
         self.url = f"http://127.0.0.1:{self.httpd.server_address[1]}/"
@@ -31,14 +30,6 @@ class Server:
         if self.httpd.fileno() != -1:
             self.httpd.shutdown()
             self.httpd.server_close()
-
-
-class Quiet(http.server.SimpleHTTPRequestHandler):
-    extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map, ".wasm": "application/wasm",
-                      ".webmanifest": "application/manifest+json"}
-
-    def log_message(self, *args):
-        pass
 
 
 def browser(width=1024, height=768, profile=None, reader=False):
